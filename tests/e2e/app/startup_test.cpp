@@ -1,0 +1,65 @@
+// Start-up and shutdown of Korval.exe as a real process: exit code, no visible window, names.
+#include <gtest/gtest.h>
+#include <shlwapi.h>
+
+#include "support/wine_test.h"
+
+using namespace korval_test;
+
+namespace {
+
+// Finds a top-level window of the given class and reports whether it was ever visible.
+struct WindowWatch {
+    std::string className;
+    bool found = false;
+    bool visible = false;
+    std::string title;
+};
+
+BOOL CALLBACK WatchWindow(HWND window, LPARAM context) {
+    auto* watch = reinterpret_cast<WindowWatch*>(context);
+    char name[256];
+    GetClassNameA(window, name, sizeof name);
+    if (watch->className == name) {
+        watch->found = true;
+        watch->visible = watch->visible || IsWindowVisible(window);
+        watch->title = WindowText(window);
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+TEST(Startup, EndsByItselfWithExitCodeZeroOnAnEmptyFilterRun) {
+    TempDir tree;
+    MakeTree(tree.path(), {"a.txt"});
+    KorvalInstall install("[filter]\r\nText\r\n>.log\r\n%end\r\n");
+    ClearClipboard();
+    auto code = RunKorval(install, "/#f=\".log\" /#e1 \"" + tree.path() + "\\a.txt\"", 20000);
+    // A named filter that matches nothing shows the empty-result box; nothing else is waited for.
+    ASSERT_FALSE(code.has_value() && *code != 0) << "exit code " << *code;
+}
+
+TEST(Startup, CreatesTheDefaultSettingsFileAndFollowsAProgramCopiedUnderAnotherName) {
+    KorvalInstall install("", "Filt.exe");
+    DeleteFileA(install.settingsPath().c_str());
+    KorvalProcess process(install.exe(), "", install.folder());
+    ASSERT_TRUE(process.started());
+    // Without targets the fixed menu opens, owned by the hidden main window of class "Filt".
+    HWND menu = WaitForPopupMenu();
+    ASSERT_NE(menu, nullptr) << "the fixed-item menu did not open";
+    WindowWatch watch;
+    watch.className = "Filt";
+    EnumWindows(WatchWindow, reinterpret_cast<LPARAM>(&watch));
+    EXPECT_TRUE(watch.found) << "no window of class Filt";
+    EXPECT_FALSE(watch.visible) << "the main window must never be shown";
+    EXPECT_EQ(watch.title, "Filt");
+    TapKey(VK_ESCAPE);
+    auto code = process.Wait();
+    ASSERT_TRUE(code.has_value()) << "Korval did not end after Escape";
+    EXPECT_EQ(*code, 0u);
+    EXPECT_TRUE(PathFileExistsA((install.folder() + "\\Filt.ini").c_str())) << "Filt.ini was not created";
+    auto settings = ReadBytes(install.folder() + "\\Filt.ini");
+    ASSERT_TRUE(settings.has_value());
+    EXPECT_TRUE(settings->empty());
+}

@@ -1,0 +1,320 @@
+// Test support for in-process and end-to-end tests of Korval under Wine.
+#include "support/wine_test.h"
+
+#include <shlobj.h>
+#include <shlwapi.h>
+
+#include <cstring>
+
+namespace korval_test {
+
+namespace {
+
+std::string Folder(const std::string& path) {
+    size_t slash = path.find_last_of('\\');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash);
+}
+
+void RemoveTree(const std::string& path) {
+    WIN32_FIND_DATAA data;
+    HANDLE search = FindFirstFileA((path + "\\*").c_str(), &data);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            std::string name = data.cFileName;
+            if (name == "." || name == "..") continue;
+            std::string child = path + "\\" + name;
+            SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                RemoveTree(child);
+            } else {
+                DeleteFileA(child.c_str());
+            }
+        } while (FindNextFileA(search, &data));
+        FindClose(search);
+    }
+    RemoveDirectoryA(path.c_str());
+}
+
+BOOL CALLBACK CollectDialog(HWND window, LPARAM context) {
+    auto* found = reinterpret_cast<std::pair<DWORD, HWND>*>(context);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    char className[64];
+    GetClassNameA(window, className, sizeof className);
+    if (owner == found->first && IsWindowVisible(window) && std::strcmp(className, "#32770") == 0) {
+        found->second = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL CALLBACK FindStaticText(HWND child, LPARAM context) {
+    char className[64];
+    GetClassNameA(child, className, sizeof className);
+    if (GetDlgCtrlID(child) == 0xFFFF && std::strcmp(className, "Static") == 0) {
+        *reinterpret_cast<std::string*>(context) = WindowText(child);
+        return FALSE;
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+std::string BinFolder() {
+    char path[MAX_PATH];
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    return Folder(path) + "\\";
+}
+
+TempDir::TempDir() {
+    char base[MAX_PATH];
+    GetTempPathA(MAX_PATH, base);
+    static unsigned counter = 0;
+    for (;;) {
+        char name[MAX_PATH];
+        wsprintfA(name, "%skorval-%lu-%u", base, GetCurrentProcessId(), counter++);
+        if (CreateDirectoryA(name, nullptr)) {
+            path_ = name;
+            return;
+        }
+    }
+}
+
+TempDir::~TempDir() {
+    RemoveTree(path_);
+}
+
+void WriteBytes(const std::string& path, const std::string& bytes) {
+    MakeFolder(Folder(path));
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return;
+    DWORD written = 0;
+    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(file);
+}
+
+std::optional<std::string> ReadBytes(const std::string& path) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+    std::string bytes(GetFileSize(file, nullptr), '\0');
+    DWORD read = 0;
+    ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
+    CloseHandle(file);
+    bytes.resize(read);
+    return bytes;
+}
+
+void MakeFolder(const std::string& path) {
+    if (path.empty() || PathIsDirectoryA(path.c_str())) return;
+    MakeFolder(Folder(path));
+    CreateDirectoryA(path.c_str(), nullptr);
+}
+
+void MakeTree(const std::string& root, const std::vector<std::string>& relativePaths) {
+    for (const std::string& relative : relativePaths) {
+        if (!relative.empty() && relative.back() == '\\') {
+            MakeFolder(root + "\\" + relative.substr(0, relative.size() - 1));
+        } else {
+            WriteBytes(root + "\\" + relative, relative);
+        }
+    }
+}
+
+KorvalInstall::KorvalInstall(const std::string& settings, const std::string& exeName) : exeName_(exeName) {
+    CopyFileA((BinFolder() + "Korval.exe").c_str(), exe().c_str(), FALSE);
+    std::string base = exeName_.substr(0, exeName_.find_last_of('.'));
+    WriteBytes(dir_ / (base + ".ini"), settings);
+}
+
+std::string KorvalInstall::settingsPath() const {
+    return dir_ / (exeName_.substr(0, exeName_.find_last_of('.')) + ".ini");
+}
+
+void KorvalInstall::CopyRegexpLibrary() const {
+    CopyFileA((BinFolder() + "BREGEXP.DLL").c_str(), (dir_ / "BREGEXP.DLL").c_str(), FALSE);
+}
+
+std::string KorvalInstall::InstallRecorder(const std::string& name) const {
+    std::string path = dir_ / name;
+    CopyFileA((BinFolder() + "recorder.exe").c_str(), path.c_str(), FALSE);
+    return path;
+}
+
+std::optional<std::string> KorvalInstall::RecordedCommandLine() const {
+    std::string record = dir_ / "record.txt";
+    for (int i = 0; i < 200 && !PathFileExistsA(record.c_str()); ++i) Sleep(50);
+    Sleep(100);
+    auto bytes = ReadBytes(record);
+    if (!bytes) return std::nullopt;
+    return bytes->substr(0, bytes->find('\n'));
+}
+
+std::optional<std::string> KorvalInstall::RecordedFolder() const {
+    if (!RecordedCommandLine()) return std::nullopt;
+    auto bytes = ReadBytes(dir_ / "record.txt");
+    size_t first = bytes->find('\n');
+    return bytes->substr(first + 1, bytes->find('\n', first + 1) - first - 1);
+}
+
+KorvalProcess::KorvalProcess(const std::string& exe, const std::string& arguments, const std::string& workingFolder) {
+    std::string commandLine = "\"" + exe + "\"";
+    if (!arguments.empty()) commandLine += " " + arguments;
+    std::vector<char> buffer(commandLine.begin(), commandLine.end());
+    buffer.push_back('\0');
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    if (!CreateProcessA(exe.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        workingFolder.empty() ? nullptr : workingFolder.c_str(), &startup, &info_)) {
+        info_ = PROCESS_INFORMATION{};
+    }
+}
+
+KorvalProcess::~KorvalProcess() {
+    if (info_.hProcess == nullptr) return;
+    if (WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT) {
+        TerminateProcess(info_.hProcess, 99);
+        WaitForSingleObject(info_.hProcess, 5000);
+    }
+    CloseHandle(info_.hThread);
+    CloseHandle(info_.hProcess);
+}
+
+std::optional<DWORD> KorvalProcess::Wait(DWORD milliseconds) {
+    if (info_.hProcess == nullptr) return std::nullopt;
+    if (WaitForSingleObject(info_.hProcess, milliseconds) != WAIT_OBJECT_0) return std::nullopt;
+    DWORD code = 0;
+    GetExitCodeProcess(info_.hProcess, &code);
+    return code;
+}
+
+std::optional<DWORD> RunKorval(const KorvalInstall& install, const std::string& arguments, DWORD milliseconds) {
+    KorvalProcess process(install.exe(), arguments, install.folder());
+    return process.Wait(milliseconds);
+}
+
+namespace {
+
+bool OpenClipboardPatiently() {
+    for (int i = 0; i < 100; ++i) {
+        if (OpenClipboard(nullptr)) return true;
+        Sleep(20);
+    }
+    return false;
+}
+
+HGLOBAL GlobalCopy(const void* bytes, size_t size) {
+    HGLOBAL block = GlobalAlloc(GHND, size);
+    if (block == nullptr) return nullptr;
+    std::memcpy(GlobalLock(block), bytes, size);
+    GlobalUnlock(block);
+    return block;
+}
+
+}  // namespace
+
+void SetClipboardText(const std::string& bytes) {
+    if (!OpenClipboardPatiently()) return;
+    EmptyClipboard();
+    SetClipboardData(CF_TEXT, GlobalCopy(bytes.c_str(), bytes.size() + 1));
+    CloseClipboard();
+}
+
+void SetClipboardFiles(const std::vector<std::string>& paths, bool alsoText, const std::string& text) {
+    std::string list;
+    for (const std::string& path : paths) list += path + '\0';
+    list += '\0';
+    DROPFILES header{};
+    header.pFiles = sizeof header;
+    std::string block(reinterpret_cast<const char*>(&header), sizeof header);
+    block += list;
+    if (!OpenClipboardPatiently()) return;
+    EmptyClipboard();
+    SetClipboardData(CF_HDROP, GlobalCopy(block.data(), block.size()));
+    if (alsoText) SetClipboardData(CF_TEXT, GlobalCopy(text.c_str(), text.size() + 1));
+    CloseClipboard();
+}
+
+void ClearClipboard() {
+    if (!OpenClipboardPatiently()) return;
+    EmptyClipboard();
+    CloseClipboard();
+}
+
+std::optional<std::string> ClipboardText() {
+    if (!OpenClipboardPatiently()) return std::nullopt;
+    std::optional<std::string> result;
+    HANDLE data = GetClipboardData(CF_TEXT);
+    if (data != nullptr) {
+        if (const char* text = static_cast<const char*>(GlobalLock(data))) {
+            result = std::string(text);
+            GlobalUnlock(data);
+        }
+    }
+    CloseClipboard();
+    return result;
+}
+
+std::string WindowText(HWND window) {
+    char text[4096];
+    int length = GetWindowTextA(window, text, sizeof text);
+    return std::string(text, length > 0 ? length : 0);
+}
+
+std::optional<FoundWindow> WaitForDialog(DWORD processId, DWORD milliseconds) {
+    DWORD start = GetTickCount();
+    do {
+        std::pair<DWORD, HWND> found{processId, nullptr};
+        EnumWindows(CollectDialog, reinterpret_cast<LPARAM>(&found));
+        if (found.second != nullptr) {
+            FoundWindow result;
+            result.window = found.second;
+            result.title = WindowText(found.second);
+            EnumChildWindows(found.second, FindStaticText, reinterpret_cast<LPARAM>(&result.text));
+            return result;
+        }
+        Sleep(50);
+    } while (GetTickCount() - start < milliseconds);
+    return std::nullopt;
+}
+
+void PressButton(HWND dialog, int id) {
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+HWND WaitForPopupMenu(DWORD milliseconds) {
+    DWORD start = GetTickCount();
+    do {
+        HWND menu = FindWindowA("#32768", nullptr);
+        if (menu != nullptr && IsWindowVisible(menu)) return menu;
+        Sleep(50);
+    } while (GetTickCount() - start < milliseconds);
+    return nullptr;
+}
+
+void KeyDown(WORD key) {
+    keybd_event(static_cast<BYTE>(key), 0, 0, 0);
+}
+
+void KeyUp(WORD key) {
+    keybd_event(static_cast<BYTE>(key), 0, KEYEVENTF_KEYUP, 0);
+}
+
+void TapKey(WORD key) {
+    KeyDown(key);
+    KeyUp(key);
+}
+
+void PumpMessages(DWORD milliseconds) {
+    DWORD start = GetTickCount();
+    do {
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+        Sleep(10);
+    } while (GetTickCount() - start < milliseconds);
+}
+
+}  // namespace korval_test
