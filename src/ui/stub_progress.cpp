@@ -1,9 +1,6 @@
-// Placeholder bodies until the popup menu, option dialog and progress window land.
+// Placeholder bodies until the progress window lands.
 #include "ui/ui.h"
 
-int ShowPopupMenu(HWND, int) { return 0; }
-void AppendFixedItems(HMENU) {}
-INT_PTR CALLBACK OptionDialogProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
 void OpenProgressWindow(HWND) {}
 void SetProgressTitle(const char*) {}
 void SetProgressLeftNote(const char*) {}
