@@ -63,3 +63,19 @@ TEST(Startup, CreatesTheDefaultSettingsFileAndFollowsAProgramCopiedUnderAnotherN
     ASSERT_TRUE(settings.has_value());
     EXPECT_TRUE(settings->empty());
 }
+
+// The help text keeps its name when the program is renamed; its settings file does not.
+TEST(Startup, TheHelpItemOpensKorvalTxtBesideARenamedProgram) {
+    KorvalInstall install("", "Filt.exe");
+    std::string editor = install.InstallRecorder();
+    WriteBytes(install.settingsPath(), "[system]\r\n@editor=" + editor + "\r\n%end\r\n");
+    KorvalProcess process(install.exe(), "", install.folder());
+    ASSERT_NE(WaitForPopupMenu(), nullptr) << "the fixed-item menu did not open";
+    TapKey('H');
+    ASSERT_TRUE(process.Wait().has_value());
+    auto commandLine = install.RecordedCommandLine();
+    ASSERT_TRUE(commandLine.has_value()) << "the editor was not started";
+    std::string expected = install.folder() + "\\Korval.txt";
+    EXPECT_EQ(commandLine->substr(commandLine->size() - expected.size()), expected) << *commandLine;
+    EXPECT_EQ(install.RecordedFolder().value_or(""), install.folder());
+}
