@@ -76,6 +76,7 @@ TEST(Startup, TheHelpItemOpensKorvalTxtBesideARenamedProgram) {
     auto commandLine = install.RecordedCommandLine();
     ASSERT_TRUE(commandLine.has_value()) << "the editor was not started";
     std::string expected = install.folder() + "\\Korval.txt";
+    ASSERT_GE(commandLine->size(), expected.size()) << *commandLine;
     EXPECT_EQ(commandLine->substr(commandLine->size() - expected.size()), expected) << *commandLine;
     EXPECT_EQ(install.RecordedFolder().value_or(""), install.folder());
 }
