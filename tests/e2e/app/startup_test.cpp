@@ -30,14 +30,15 @@ BOOL CALLBACK WatchWindow(HWND window, LPARAM context) {
 
 }  // namespace
 
-TEST(Startup, EndsByItselfWithExitCodeZeroOnAnEmptyFilterRun) {
+TEST(Startup, EndsByItselfWithExitCodeZeroAfterItsRun) {
     TempDir tree;
     MakeTree(tree.path(), {"a.txt"});
-    KorvalInstall install("[filter]\r\nText\r\n>.log\r\n%end\r\n");
+    KorvalInstall install("[filter]\r\nText\r\n>.txt\r\n%end\r\n");
     ClearClipboard();
-    auto code = RunKorval(install, "/#f=\".log\" /#e1 \"" + tree.path() + "\\a.txt\"", 20000);
-    // A named filter that matches nothing shows the empty-result box; nothing else is waited for.
-    ASSERT_FALSE(code.has_value() && *code != 0) << "exit code " << *code;
+    auto code = RunKorval(install, "/#f=\"Text\" /#e1 \"" + tree.path() + "\\a.txt\"", 20000);
+    ASSERT_TRUE(code.has_value()) << "Korval did not end by itself";
+    EXPECT_EQ(*code, 0u);
+    EXPECT_EQ(ClipboardText().value_or(""), tree.path() + "\\a.txt");
 }
 
 TEST(Startup, CreatesTheDefaultSettingsFileAndFollowsAProgramCopiedUnderAnotherName) {
