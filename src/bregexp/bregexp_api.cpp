@@ -1,0 +1,138 @@
+// The library's calling contract: handles, the program cache, messages, no exceptions out.
+#include "bregexp_api.h"
+
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <mutex>
+#include <new>
+#include <string>
+#include <unordered_map>
+
+#include "regex_exec.h"
+
+namespace bregexp {
+
+namespace {
+
+constexpr uint32_t kHandleMagic = 0x42524558;
+
+struct Handle {
+  uint32_t magic = kHandleMagic;
+  std::string text;
+  std::shared_ptr<const Program> program;
+};
+
+// The only process-wide mutable state: compiled programs by expression text,
+// so that a run over many files compiles each expression once. When full it
+// is emptied; handles keep their programs alive through shared ownership.
+class ProgramCache {
+ public:
+  std::shared_ptr<const Program> Get(const std::string& text, ParseError* error) {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      auto it = programs_.find(text);
+      if (it != programs_.end()) return it->second;
+    }
+    auto program = std::make_shared<Program>();
+    if (!CompileExpression(text, program.get(), error)) return nullptr;
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (programs_.size() >= kCacheEntries) programs_.clear();
+    programs_.emplace(text, program);
+    return program;
+  }
+
+  size_t Size() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return programs_.size();
+  }
+
+ private:
+  std::mutex mutex_;
+  std::unordered_map<std::string, std::shared_ptr<const Program>> programs_;
+};
+
+ProgramCache& Cache() {
+  static ProgramCache cache;
+  return cache;
+}
+
+void SetMessage(char* message, const char* what, size_t offset) {
+  if (message == nullptr) return;
+  static const char kAt[] = " at offset ";
+  char digits[24];
+  size_t d = 0;
+  do {
+    digits[d++] = char('0' + offset % 10);
+    offset /= 10;
+  } while (offset != 0);
+  const size_t room = kMessageSize - 1 - (sizeof kAt - 1) - d;
+  size_t n = std::min(std::strlen(what), room);
+  std::memcpy(message, what, n);
+  std::memcpy(message + n, kAt, sizeof kAt - 1);
+  n += sizeof kAt - 1;
+  while (d > 0) message[n++] = digits[--d];
+  message[n] = '\0';
+}
+
+Handle* AsHandle(void* compiled) {
+  auto* handle = static_cast<Handle*>(compiled);
+  return (handle != nullptr && handle->magic == kHandleMagic) ? handle : nullptr;
+}
+
+}  // namespace
+
+int MatchExpression(const char* expression, const char* subject_begin, const char* subject_end, void** compiled,
+                    char* message) noexcept {
+  try {
+    if (message != nullptr) message[0] = '\0';
+    if (expression == nullptr || compiled == nullptr) {
+      SetMessage(message, "null expression or handle pointer", 0);
+      return -1;
+    }
+    if (subject_begin == nullptr || subject_end == nullptr || subject_end < subject_begin) {
+      SetMessage(message, "bad subject range", 0);
+      return -1;
+    }
+    Handle* handle = AsHandle(*compiled);
+    if (handle == nullptr || handle->text != expression) {
+      Free(handle);
+      *compiled = nullptr;
+      ParseError error;
+      std::shared_ptr<const Program> program = Cache().Get(expression, &error);
+      if (!program) {
+        SetMessage(message, error.what.c_str(), error.offset);
+        return -1;
+      }
+      handle = new Handle;
+      handle->text = expression;
+      handle->program = std::move(program);
+      *compiled = handle;
+    }
+    const auto* begin = reinterpret_cast<const unsigned char*>(subject_begin);
+    const auto* end = reinterpret_cast<const unsigned char*>(subject_end);
+    return Match(*handle->program, begin, end) ? 1 : 0;
+  } catch (const std::bad_alloc&) {
+    SetMessage(message, "out of memory", 0);
+  } catch (...) {
+    SetMessage(message, "internal error", 0);
+  }
+  return -1;
+}
+
+void Free(void* compiled) noexcept {
+  Handle* handle = AsHandle(compiled);
+  if (handle == nullptr) return;
+  handle->magic = 0;
+  delete handle;
+}
+
+size_t CachedPrograms() noexcept {
+  try {
+    return Cache().Size();
+  } catch (...) {
+    return 0;
+  }
+}
+
+}  // namespace bregexp
