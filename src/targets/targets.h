@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <cstddef>
+
 constexpr int kCommandLineMode = 0;
 constexpr int kLineMode = 1;
 
@@ -18,3 +20,11 @@ void ReadClipboardTargets(HWND owner);
 // Opens `document` with `program` in the program's folder, or with its associated program when
 // `program` names nothing that exists.
 void OpenWithProgram(const char* program, const char* document);
+
+// SplitTargets over the first `length` bytes of `text` (or up to a zero byte before them).
+void SplitTargetText(const char* text, size_t length, int mode);
+
+// Sorts one path into the target tables by what it names: a folder (stored without its trailing
+// separator), an existing file, or nothing. `path` is a kRowBytes buffer the call may change.
+// Returns 1 when the tables now hold kMaxTargets entries.
+int StoreTarget(char* path);
