@@ -1,0 +1,253 @@
+// The option dialog: gathers dropped targets, switches the scope and runs filters from its menu.
+#include <windows.h>
+#include <shellapi.h>
+#include <shlwapi.h>
+
+#include "app/app.h"
+#include "common/tables.h"
+#include "common/text.h"
+#include "ui/menu_parts.h"
+#include "ui/ui.h"
+
+namespace {
+
+// Created by the layout, deleted by OK or CANCEL: the font lives as long as the dialog.
+HFONT DialogFont;
+HWND ScopeLabel;
+HWND CountLabel;
+HWND OkButton;
+
+// Moving the dialog with the left button: the last cursor position seen, in screen coordinates.
+int Dragging;
+POINT LastCursor;
+
+struct ControlLayout {
+    const char* className;
+    DWORD style;
+    int x;
+    int y;
+    int width;
+    int height;
+    int id;
+};
+
+constexpr ControlLayout kScopeLayout = {"STATIC", WS_CHILD | WS_VISIBLE | SS_CENTER, 0, 2, 140, 16, kScopeLabelId};
+constexpr ControlLayout kCountLayout = {"STATIC", WS_CHILD | WS_VISIBLE | WS_TABSTOP | SS_CENTER, 0, 20, 140, 17,
+                                        kCountLabelId};
+constexpr ControlLayout kOkLayout = {"BUTTON", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 7, 40, 55, 18, kOkButtonId};
+constexpr ControlLayout kCancelLayout = {"BUTTON", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 72, 40, 55, 18,
+                                         kCancelButtonId};
+
+constexpr char kAllLevelsText[] = "[ 全階層 ]";
+constexpr char kInsideFoldersText[] = "[ 転送フォルダ内部 ]";
+constexpr char kFoldersOnlyOpeningText[] = "[ 転送フォルダのみ ]";
+constexpr char kTargetsOnlyText[] = "[ 転送分のみ ]";
+
+HWND CreateControl(HWND dialog, const ControlLayout& layout, const char* text) {
+    HWND control = CreateWindowExA(0, layout.className, text, layout.style, layout.x, layout.y, layout.width,
+                                   layout.height, dialog, reinterpret_cast<HMENU>(static_cast<INT_PTR>(layout.id)),
+                                   Instance, nullptr);
+    SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(DialogFont), TRUE);
+    return control;
+}
+
+void ShowCounts() {
+    char text[64];
+    wsprintfA(text, "Folder %d : File %d", TargetFolderCount, TargetFileCount);
+    SetWindowTextA(CountLabel, text);
+}
+
+void SaveCounts() {
+    SavedTargetCounts.folders = TargetFolderCount;
+    SavedTargetCounts.files = TargetFileCount;
+}
+
+const char* OpeningScopeText() {
+    if (AllLevels == 1) return kAllLevelsText;
+    if (InsideFolders == 1) return kInsideFoldersText;
+    return kFoldersOnlyOpeningText;
+}
+
+void LayOutDialog(HWND dialog) {
+    PlaceMenu();
+    MoveWindow(dialog, MenuPosition.x, MenuPosition.y, kDialogWidth, kDialogHeight, TRUE);
+    ShowWindow(dialog, SW_SHOW);
+    DialogFont = CreateUiFont("ＭＳ Ｐゴシック", 13);
+    ScopeLabel = CreateControl(dialog, kScopeLayout, OpeningScopeText());
+    CountLabel = CreateControl(dialog, kCountLayout, "");
+    ShowCounts();
+    OkButton = CreateControl(dialog, kOkLayout, "&OK");
+    CreateControl(dialog, kCancelLayout, "&CANCEL");
+    SetFocus(CountLabel);
+}
+
+void InitDialog(HWND dialog) {
+    DragAcceptFiles(dialog, TRUE);
+    LayOutDialog(dialog);
+    SaveCounts();
+}
+
+void EndWith(HWND dialog, INT_PTR result) {
+    DeleteObject(DialogFont);
+    DialogFont = nullptr;
+    EndDialog(dialog, result);
+}
+
+// Returns TRUE for the two buttons, FALSE for every other command.
+INT_PTR OnCommand(HWND dialog, int id) {
+    switch (id) {
+    case kOkButtonId:
+        EndWith(dialog, OptionResult);
+        return TRUE;
+    case kCancelButtonId:
+        EndWith(dialog, 0);
+        return TRUE;
+    default:
+        return FALSE;
+    }
+}
+
+void StartDrag(HWND dialog) {
+    Dragging = 1;
+    SetCapture(dialog);
+    GetCursorPos(&LastCursor);
+}
+
+void Drag(HWND dialog) {
+    if (!Dragging) return;
+    RECT frame;
+    POINT cursor;
+    GetWindowRect(dialog, &frame);
+    GetCursorPos(&cursor);
+    MoveWindow(dialog, frame.left + cursor.x - LastCursor.x, frame.top + cursor.y - LastCursor.y,
+               frame.right - frame.left, frame.bottom - frame.top, TRUE);
+    LastCursor = cursor;
+}
+
+void EndDrag() {
+    ReleaseCapture();
+    Dragging = 0;
+}
+
+// All levels, then the contents of the target folders, then the targets alone, and round again.
+void CycleScope() {
+    const char* text;
+    if (AllLevels == 1) {
+        AllLevels = 0;
+        InsideFolders = 1;
+        text = kInsideFoldersText;
+    } else if (InsideFolders == 1) {
+        InsideFolders = 0;
+        text = kTargetsOnlyText;
+    } else {
+        AllLevels = 1;
+        InsideFolders = 1;
+        text = kAllLevelsText;
+    }
+    SetWindowTextA(ScopeLabel, text);
+}
+
+void ClearResultCounts() {
+    ResultList.folderCount = 0;
+    ResultList.fileCount = 0;
+}
+
+// Ctrl clears the target counts (keeping them for a restore), Ctrl and Shift restore them;
+// without Ctrl the scope moves on.
+void OnDoubleClick() {
+    bool control = (GetKeyState(VK_CONTROL) & 0x8000) != 0;
+    bool shift = (GetKeyState(VK_SHIFT) & 0x8000) != 0;
+    if (!control) {
+        CycleScope();
+        return;
+    }
+    if (shift) {
+        TargetFolderCount = SavedTargetCounts.folders;
+        TargetFileCount = SavedTargetCounts.files;
+    } else {
+        SaveCounts();
+        TargetFolderCount = 0;
+        TargetFileCount = 0;
+    }
+    ClearResultCounts();
+    ShowCounts();
+}
+
+// The menu opens at the cursor; once it has run a command, OK no longer hands targets back.
+void OnRightButtonUp(HWND dialog) {
+    PlacementMode savedMode = MenuPlacement.mode;
+    ScreenPoint savedPosition = MenuPosition;
+    MenuPlacement.mode = PlacementMode::Mouse2;
+    MenuPosition = {-1, -1};
+    EnableWindow(OkButton, FALSE);
+    if (ShowPopupMenu(dialog, 0) != 0) {
+        OptionResult = 0;
+        SaveCounts();
+        TargetFolderCount = 0;
+        TargetFileCount = 0;
+        ClearResultCounts();
+        ShowCounts();
+    }
+    MenuPlacement.mode = savedMode;
+    MenuPosition = savedPosition;
+}
+
+// Adds one dropped item unless the targets are full or the table already holds it.
+void AddDroppedTarget(const char* path) {
+    if (TargetFolderCount + TargetFileCount >= kMaxTargets) return;
+    bool folder = PathIsDirectoryA(path) != FALSE;
+    char (*rows)[kRowBytes] = folder ? TargetFolders : TargetFiles;
+    int& count = folder ? TargetFolderCount : TargetFileCount;
+    for (int i = 0; i < count; ++i) {
+        if (NamesEqual(rows[i], path)) return;
+    }
+    CopyField(rows[count], kRowBytes, path);
+    ++count;
+}
+
+void OnDropFiles(HWND dialog, HDROP drop) {
+    UINT items = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
+    for (UINT i = 0; i < items; ++i) {
+        // A path that does not fit its buffer would arrive cut short: it is dropped instead.
+        if (DragQueryFileA(drop, i, nullptr, 0) >= kPathBytes) continue;
+        char path[kPathBytes];
+        DragQueryFileA(drop, i, path, kPathBytes);
+        AddDroppedTarget(path);
+    }
+    ShowCounts();
+    DragFinish(drop);
+    SetForegroundWindow(dialog);
+    SetFocus(CountLabel);
+}
+
+}  // namespace
+
+INT_PTR CALLBACK OptionDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+    switch (message) {
+    case WM_INITDIALOG:
+        InitDialog(dialog);
+        return TRUE;
+    case WM_COMMAND:
+        return OnCommand(dialog, LOWORD(wParam));
+    case WM_LBUTTONDOWN:
+        StartDrag(dialog);
+        return FALSE;
+    case WM_MOUSEMOVE:
+        Drag(dialog);
+        return FALSE;
+    case WM_LBUTTONUP:
+        EndDrag();
+        return FALSE;
+    case WM_LBUTTONDBLCLK:
+        OnDoubleClick();
+        return FALSE;
+    case WM_RBUTTONUP:
+        OnRightButtonUp(dialog);
+        return FALSE;
+    case WM_DROPFILES:
+        OnDropFiles(dialog, reinterpret_cast<HDROP>(wParam));
+        return TRUE;
+    default:
+        return FALSE;
+    }
+}
