@@ -154,10 +154,19 @@ struct Frame {
 
 class Parser {
  public:
-  Parser(const std::string& text, size_t begin, size_t end, Flags flags, Regex* out, ParseError* error)
+  // `dropped` lists, in increasing order, byte offsets of backslashes that the
+  // operator form removes (those escaping a non-bracket delimiter).
+  Parser(const std::string& text, size_t begin, size_t end, const std::vector<size_t>& dropped, Flags flags,
+         Regex* out, ParseError* error)
       : text_end_(end), flags_(flags), out_(out), error_(error) {
     const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+    size_t next_drop = 0;
     for (size_t k = begin; k < end;) {
+      if (next_drop < dropped.size() && dropped[next_drop] == k) {
+        ++next_drop;
+        ++k;
+        continue;
+      }
       size_t len = CharLength(bytes + k, bytes + end);
       chars_.push_back({DecodeChar(bytes + k, len), k});
       k += len;
@@ -658,8 +667,12 @@ unsigned char ClosingDelimiter(unsigned char open) {
   }
 }
 
-// Finds the pattern inside m<d>...<d>flags or /.../flags; false for a bare pattern.
-bool SplitOperator(const std::string& text, size_t* begin, size_t* end, Flags* flags) {
+// Finds the pattern inside m<d>...<d>flags or /.../flags; false for a bare
+// pattern. As in Perl, a backslash before a non-bracket delimiter is removed
+// (so m|a\|b| is an alternation), while one before a bracket delimiter stays
+// (so m{a\{2\}} matches a brace).
+bool SplitOperator(const std::string& text, size_t* begin, size_t* end, std::vector<size_t>* dropped,
+                   Flags* flags) {
   const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
   const size_t n = text.size();
   size_t start;
@@ -677,6 +690,7 @@ bool SplitOperator(const std::string& text, size_t* begin, size_t* end, Flags* f
   while (k < n) {
     const unsigned char c = bytes[k];
     if (c == '\\' && open != '\\' && k + 1 < n) {
+      if (close == open && bytes[k + 1] == close) dropped->push_back(k);
       k += 1 + CharLength(bytes + k + 1, bytes + n);
       continue;
     }
@@ -701,14 +715,16 @@ bool SplitOperator(const std::string& text, size_t* begin, size_t* end, Flags* f
 
 bool ParseExpression(const std::string& text, Regex* out, ParseError* error) {
   size_t begin = 0, end = text.size();
+  std::vector<size_t> dropped;
   Flags flags;
-  if (!SplitOperator(text, &begin, &end, &flags)) {
+  if (!SplitOperator(text, &begin, &end, &dropped, &flags)) {
     begin = 0;
     end = text.size();
+    dropped.clear();
     flags = Flags();
   }
   *out = Regex();
-  Parser parser(text, begin, end, flags, out, error);
+  Parser parser(text, begin, end, dropped, flags, out, error);
   return parser.Run();
 }
 
