@@ -13,6 +13,10 @@ namespace {
 
 constexpr int kPlacementTokenBytes = 6;
 constexpr int kMenuValueMinimum = 3;  // characters after "@menu=" that make the line count
+constexpr int kMenuValueOffset = 6;   // where the value of an "@menu=" line starts
+constexpr char kPathKey[] = "path=";
+static_assert(sizeof "@menu=" - 1 == kMenuValueOffset, "the placement is read right behind \"@menu=\"");
+static_assert(kPlacementTokenBytes < kPathBytes, "a placement token is a short word or number");
 
 enum class Directive { Param, Path, Menu, Sub, Sort1, Sort2, Backslash, Bar, Editor, None };
 
@@ -55,7 +59,7 @@ void SetMenuFromSettings(char* line, const char* value) {
     if (MenuPlacement.mode != PlacementMode::Unset) return;
     if (std::strlen(value) < kMenuValueMinimum) return;
     std::strcat(line, "\r\n");  // the line buffer keeps room for it
-    ParseMenuPlacement(line, 6);
+    ParseMenuPlacement(line, kMenuValueOffset);
 }
 
 void SetEditor(const char* value) {
@@ -185,9 +189,9 @@ void ReadSearchPathFile(const char* path) {
     }
     const char* text = static_cast<const char*>(block);
     std::memset(SystemOptions.searchPath, 0, kSearchPathBytes);
-    size_t start = FindText(text, read, 0, "path=");
+    size_t start = FindText(text, read, 0, kPathKey);
     const bool oneLine = start < read;
-    start = oneLine ? start + 5 : 0;
+    start = oneLine ? start + sizeof kPathKey - 1 : 0;
     // One byte beyond the field shows whether the cut would split a double-byte character.
     char collected[kSearchPathBytes];
     size_t stored = 0;

@@ -12,6 +12,8 @@
 namespace {
 
 constexpr size_t kAbandonLength = 259;  // a value that reaches this many bytes is dropped
+constexpr size_t kSwitchLength = 4;     // "/#s=", "/#m=", and "/#f=" or "/#r=" before their quote
+static_assert(kAbandonLength < kPathBytes, "an accepted value fits a path field");
 
 // Collects the value that starts at `start` up to `terminator` or the end of the text into `value`
 // (kRowBytes). Returns 1 when the terminator was met, 0 at the end of the text, -1 when the value
@@ -43,7 +45,7 @@ void ReadSettingsSwitch(const char* text) {
         return;
     }
     char name[kRowBytes];
-    if (CollectValue(found + 4, ' ', name) < 0 || name[0] == '\0' ||
+    if (CollectValue(found + kSwitchLength, ' ', name) < 0 || name[0] == '\0' ||
         std::strlen(ProgramFolder) + std::strlen(name) >= kPathBytes) {
         UseDefaultSettingsFile();
         return;
@@ -56,7 +58,7 @@ void ReadMenuSwitch(const char* text) {
     const char* found = StrStrIA(text, "/#m=");
     if (found == nullptr) return;
     char value[kRowBytes];
-    if (CollectValue(found + 4, ' ', value) < 0 || value[0] == '\0') return;
+    if (CollectValue(found + kSwitchLength, ' ', value) < 0 || value[0] == '\0') return;
     std::strcat(value, "\r\n");
     ParseMenuPlacement(value, 0);
 }
@@ -71,7 +73,7 @@ void ReadNameSwitch(const char* text, const char* key, int* state, char* stateTe
         return;
     }
     char value[kRowBytes];
-    if (CollectValue(found + 5, '"', value) != 1 || std::strlen(value) < 2) return;
+    if (CollectValue(found + kSwitchLength + 1, '"', value) != 1 || std::strlen(value) < 2) return;
     CopyField(stateText, kPathBytes, value);
     *state = 2;
 }

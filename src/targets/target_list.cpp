@@ -13,6 +13,7 @@
 namespace {
 
 constexpr int kTokenLimit = kRowBytes - 1;  // bytes kept of one token
+static_assert(kTokenLimit >= kPathBytes, "an overlong token stays too long to be stored");
 constexpr UINT kFileCountQuery = 0xFFFFFFFF;
 
 // Collects one token; keeps one byte beyond the limit so that the cut can respect characters.
