@@ -265,25 +265,28 @@ int ByteFrequency(unsigned b) {
   return 10;
 }
 
-// Answers "does a character start here?" for increasing positions, decoding
-// forward from a known boundary; a byte that is neither a lead nor a trail
-// byte always ends a character, so decoding restarts right after the last such byte.
+// Answers "does a character start here?" for increasing positions. Every
+// byte that is not a lead byte ends a character, and every lead byte is also a
+// valid trail byte, so a run of k lead bytes right after a known boundary is
+// k/2 double-byte characters: position s starts a character when the run of
+// lead bytes just before it is even, or when the odd one out stands alone
+// because no trail byte follows it. The run is cut at the last answer, which
+// is itself a boundary.
 class BoundaryTracker {
  public:
-  BoundaryTracker(const unsigned char* begin, const unsigned char* end) : known_(begin), end_(end) {}
+  explicit BoundaryTracker(const unsigned char* begin) : known_(begin) {}
 
   bool IsBoundary(const unsigned char* s) {
     if (s < known_) return false;
     const unsigned char* q = s;
-    while (q > known_ && (IsLead(q[-1]) || IsTrail(q[-1]))) --q;
-    while (q < s) q += CharLength(q, end_);
-    known_ = q;
-    return q == s;
+    while (q > known_ && IsLead(q[-1])) --q;
+    const bool boundary = (s - q) % 2 == 0 || !IsTrail(*s);
+    known_ = boundary ? s : s + 1;
+    return boundary;
   }
 
  private:
   const unsigned char* known_;
-  const unsigned char* end_;
 };
 
 class LiteralFinder {
@@ -308,7 +311,7 @@ class LiteralFinder {
   bool Find(const unsigned char* begin, const unsigned char* end) const {
     if (n_ == 0) return true;
     if (size_t(end - begin) < n_) return false;
-    BoundaryTracker tracker(begin, end);
+    BoundaryTracker tracker(begin);
     const unsigned char* p = begin;
 #ifdef __SSE2__
     const __m128i fold1 = _mm_set1_epi8(literal_.fold[first_] ? 0x20 : 0);

@@ -97,6 +97,48 @@ TEST(ShiftJis, TrailBytesAreNeverMetacharacters) { CheckRows(TrailByteRows()); }
 TEST(ShiftJis, MatchesWholeCharacters) { CheckRows(WholeCharacterRows()); }
 TEST(ShiftJis, FoldsOnlyLetterPairs) { CheckRows(FoldingRows()); }
 
+// Long subjects take the vectorised path of the literal search; the literal
+// is placed at every character boundary of a mixed filler, and also inside
+// characters, where it must not be found.
+TEST(ShiftJis, LiteralSearchRespectsBoundariesInLongSubjects) {
+  std::string filler;
+  const std::string pieces[] = {"ab ", kKanaA, "\x88\x88", kHyo, "\n", "\x82\xA0", kLong, "Z", "\x9F\x9F"};
+  for (int k = 0; filler.size() < 160; ++k) filler += pieces[(k * 7) % 9];
+  std::vector<size_t> boundaries;
+  for (size_t k = 0; k <= filler.size();) {
+    boundaries.push_back(k);
+    if (k == filler.size()) break;
+    k += bregexp::CharLength(reinterpret_cast<const unsigned char*>(filler.data()) + k,
+                             reinterpret_cast<const unsigned char*>(filler.data()) + filler.size());
+  }
+  struct Needle {
+    std::string expression;
+    std::string aligned;     // placed on a boundary: found
+    std::string misaligned;  // holds the literal's bytes across characters: not found
+  };
+  const Needle needles[] = {
+      {"m/\x88\x9F\x88\x9F/", "\x88\x9F\x88\x9F", "\x82\x88\x9F\x88\x9F\x40"},
+      {"m/" + kHyo + "A/", kHyo + "A", "\x83" + kHyo + "A"},
+      {"m/" + kKanaA + "b/", kKanaA + "b", "\x88" + kKanaA + "b"},
+      {"m/sherlock/i", "ShErLoCk", "\x83sherlock"},
+  };
+  for (const Needle& needle : needles) {
+    const bregexp::Program program = MustCompile(needle.expression);
+    for (size_t at : boundaries) {
+      SCOPED_TRACE(Show(needle.expression) + " at " + std::to_string(at));
+      bool found = false;
+      std::string aligned = filler;
+      aligned.insert(at, needle.aligned);
+      EXPECT_TRUE(EnginesAgree(program, aligned, &found));
+      EXPECT_TRUE(found);
+      std::string misaligned = filler;
+      misaligned.insert(at, needle.misaligned);
+      EXPECT_TRUE(EnginesAgree(program, misaligned, &found));
+      EXPECT_FALSE(found);
+    }
+  }
+}
+
 TEST(ShiftJis, ExpectationsAgreeWithPerl) {
   std::vector<Row> all = TrailByteRows();
   all.insert(all.end(), WholeCharacterRows().begin(), WholeCharacterRows().end());
