@@ -44,16 +44,14 @@ TEST(SettingsFailure, ASettingsFileLockedAgainstReading) {
     CloseHandle(lock);
 }
 
-TEST(SettingsFailure, ASettingsSwitchNamingTheProgramFolderFallsBackToTheDefault) {
-    // "/#s=" with nothing after it would name the program's folder itself; the default file is used.
+TEST(SettingsFailure, ASettingsSwitchWithoutANameFallsBackToTheDefault) {
+    // "/#s=" with nothing after it would name the program's folder itself; the default file is read.
     KorvalInstall install("[filter]\r\nText\r\n>.txt\r\n%end\r\n");
     ClearClipboard();
     TempDir targets;
-    MakeTree(targets.path(), {"a.txt"});
-    KorvalProcess process(install.exe(), "/#s= /#f=\"Text\" /#e1 \"" + (targets / "a.txt") + "\"", install.folder());
-    ASSERT_TRUE(process.started());
-    auto box = WaitForDialog(process.id(), 3000);
-    if (box) PressButton(box->window, IDOK);
-    EXPECT_FALSE(box.has_value() && box->text == "設定ファイル異常") << "the program folder was opened as settings";
-    EXPECT_TRUE(process.Wait().has_value());
+    MakeTree(targets.path(), {"a.txt", "b.log"});
+    auto code = RunKorval(install, "/#s= /#f=\"Text\" /#e1 \"" + (targets / "a.txt") + "\" \"" + (targets / "b.log") + "\"",
+                          15000);
+    ASSERT_TRUE(code.has_value()) << "Korval did not end: it stopped at a message box";
+    EXPECT_EQ(ClipboardText().value_or("(no text)"), targets / "a.txt") << "the Text entry of the default file filters";
 }
