@@ -12,7 +12,9 @@ target_link_libraries(korval_setup PRIVATE korval_setup_core ole32 uuid)
 # Everything lands flat in one folder: the user unpacks it and runs the program from there.
 install(TARGETS korval_setup RUNTIME DESTINATION .)
 if(TARGET bregexp)
-  install(FILES $<TARGET_FILE:bregexp> DESTINATION .)
+  # The library ships alone; its import library is for linking only and stays out of the zip.
+  install(TARGETS bregexp RUNTIME DESTINATION .
+          ARCHIVE DESTINATION lib COMPONENT development EXCLUDE_FROM_ALL)
 endif()
 install(FILES ${CMAKE_SOURCE_DIR}/dist/Korval.ini ${CMAKE_SOURCE_DIR}/dist/Korval.txt DESTINATION .)
 
