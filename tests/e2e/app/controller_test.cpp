@@ -42,7 +42,7 @@ struct Outcome {
 };
 
 // Runs Korval to its end; a message box is read and confirmed, a menu is closed with Escape.
-Outcome Run(const KorvalInstall& install, const std::string& arguments) {
+Outcome RunToEnd(const KorvalInstall& install, const std::string& arguments) {
     SetClipboardText("untouched");
     Outcome outcome;
     KorvalProcess process(install.exe(), arguments, install.folder());
@@ -80,7 +80,7 @@ TEST(LaunchKeys, ShiftAndItsSwitchDecideWhetherFolderContentsAreLookedAt) {
     };
     for (const Case& c : cases) {
         HeldKey shift(VK_SHIFT, c.shift);
-        Outcome outcome = Run(install, "/#f=\"Text\" /#e1 " + Quoted(tree / "docs") + c.extra);
+        Outcome outcome = RunToEnd(install, "/#f=\"Text\" /#e1 " + Quoted(tree / "docs") + c.extra);
         SCOPED_TRACE(std::string("shift ") + (c.shift ? "held" : "up") + ", switches '" + c.extra + "'");
         ASSERT_TRUE(outcome.ended);
         if (c.inside) {
@@ -155,7 +155,7 @@ TEST(RunController, EachSwitchCombinationTakesItsRoad) {
         {"a name too short is not taken", "/#f=\"T\" " + target, true, "untouched"},
     };
     for (const Case& c : cases) {
-        Outcome outcome = Run(install, c.arguments);
+        Outcome outcome = RunToEnd(install, c.arguments);
         SCOPED_TRACE(c.name);
         ASSERT_TRUE(outcome.ended);
         EXPECT_EQ(outcome.menuShown, c.menu);
@@ -168,7 +168,7 @@ TEST(RunController, WithoutFilterEntriesTellsTheUserEvenWhenExpressionsExist) {
     TempDir tree;
     MakeTree(tree.path(), {"a.txt"});
     KorvalInstall install("[regexp]\r\nAny\r\n>.\r\n%end\r\n");
-    Outcome outcome = Run(install, Quoted(tree / "a.txt"));
+    Outcome outcome = RunToEnd(install, Quoted(tree / "a.txt"));
     ASSERT_TRUE(outcome.ended);
     EXPECT_FALSE(outcome.menuShown);
     EXPECT_EQ(outcome.boxTitle, "Korval");
