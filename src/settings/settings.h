@@ -10,7 +10,8 @@
 int LoadSettings(HWND owner);
 
 // Reads the line that starts at `start` of `text` (`length` valid bytes) into `line`, a buffer of
-// kLineBytes, dropping CR and tab and keeping at most 517 bytes. Returns the line's extent: the
+// kLineBytes, dropping CR and tab and keeping at most 517 bytes (a cut never keeps the lead byte
+// of a character whose trail falls beyond it). Returns the line's extent: the
 // bytes from `start` through its line feed, or the bytes left plus one when no line feed follows.
 size_t ReadSettingsLine(const char* text, size_t length, size_t start, char* line);
 

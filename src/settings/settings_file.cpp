@@ -13,6 +13,8 @@ namespace {
 
 enum class Section { System, Filter, Regexp, Exec };
 
+constexpr char kEndMarker[] = "%end";  // compared over its own length only
+
 char LowerAscii(char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
@@ -60,7 +62,7 @@ void ScanSection(const char* text, size_t length, std::string_view header, Secti
         if (position + extent > length) return;
         size_t advance = extent;
         if (StripLeadingBlanks(line) && !(commentsAllowed && line[0] == ';')) {
-            if (StrCmpNIA(line, "%end", 4) == 0) return;
+            if (StrCmpNIA(line, kEndMarker, sizeof kEndMarker - 1) == 0) return;
             if (!DispatchLine(section, line, text, length, position, &advance)) return;
         }
         position += advance;
