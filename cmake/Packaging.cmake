@@ -5,7 +5,8 @@
 add_library(korval_setup_core STATIC ${CMAKE_SOURCE_DIR}/src/setup/setup_plan.cpp)
 target_link_libraries(korval_setup_core PUBLIC korval_core)
 
-add_executable(korval_setup WIN32 ${CMAKE_SOURCE_DIR}/src/setup/setup_main.cpp ${CMAKE_SOURCE_DIR}/src/setup/shell_links.cpp)
+add_executable(korval_setup WIN32 ${CMAKE_SOURCE_DIR}/src/setup/setup_main.cpp ${CMAKE_SOURCE_DIR}/src/setup/shell_links.cpp
+               ${CMAKE_SOURCE_DIR}/src/setup/setup.rc)
 set_target_properties(korval_setup PROPERTIES OUTPUT_NAME KorvalSetup)
 target_link_libraries(korval_setup PRIVATE korval_setup_core ole32 uuid)
 

@@ -64,6 +64,9 @@ mv "$work/unpacked/$folder" "$app"
 for name in Korval.ini Korval.txt; do
   cmp -s "$root/dist/$name" "$app/$name" || fail "$name in the zip differs from dist/$name"
 done
+# Windows asks for administrator rights for a program named like an installer unless its
+# manifest says it runs as the user who starts it.
+grep -q 'level="asInvoker"' "$app/KorvalSetup.exe" || fail "KorvalSetup.exe has no manifest that runs it as the user"
 
 # Runs a Windows program of the prefix; its standard output comes back as UTF-8 without CR.
 win() {
