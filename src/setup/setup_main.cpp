@@ -111,7 +111,7 @@ int WriteEntryShortcuts(const SetupPaths& paths) {
 }
 
 int Install(const SetupRequest& request) {
-    static SetupPaths paths;
+    SetupPaths paths;
     if (!FindProgramPaths(&paths) || !PathFileExistsA(paths.program) || PathIsDirectoryA(paths.program)) {
         return Fail(request, kNoProgramText);
     }
@@ -134,7 +134,7 @@ int Install(const SetupRequest& request) {
 }
 
 int Uninstall(const SetupRequest& request) {
-    static SetupPaths paths;
+    SetupPaths paths;
     // Without a Send To folder there is nothing of ours to remove.
     if (!FindSendToPaths(&paths, 0)) return Report(request, kUninstalledText, MB_ICONINFORMATION, kSetupDone);
     bool removed = (!PathFileExistsA(paths.mainShortcut) || DeleteFileA(paths.mainShortcut)) &&

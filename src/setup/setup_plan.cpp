@@ -69,13 +69,30 @@ bool FileNameTaken(const EntryShortcut* shortcuts, int count, const char* name) 
     return false;
 }
 
+// The file name of a label's shortcut without ".lnk"; see MakeShortcutFileName.
+void MakeShortcutBase(const char* label, char* base) {
+    size_t length = 0;
+    if (NamesDevice(label)) base[length++] = '_';
+    size_t cut = CopyField(base + length, kMaxShortcutBaseBytes + 1 - length, label);
+    for (size_t i = length; i < length + cut; ++i) {
+        unsigned char c = static_cast<unsigned char>(base[i]);
+        if (IsLeadByte(c) && i + 1 < length + cut) {
+            ++i;
+        } else if (NotAllowedInFileName(c)) {
+            base[i] = '_';
+        }
+    }
+    length += cut;
+    if (length == 0) base[length++] = '_';
+    base[length] = '\0';
+}
+
 // Adds the shortcut for one label unless its name is already taken, in which case the first
 // free " (n)" suffix goes before ".lnk".
 void AddShortcut(EntryShortcut* shortcuts, int* count, const char* label, const char* switchText) {
     EntryShortcut& shortcut = shortcuts[*count];
     char base[kPathBytes];
-    MakeShortcutFileName(label, base);
-    base[std::strlen(base) - (sizeof kShortcutExtension - 1)] = '\0';
+    MakeShortcutBase(label, base);
     wsprintfA(shortcut.fileName, "%s%s", base, kShortcutExtension);
     for (int suffix = 2; FileNameTaken(shortcuts, *count, shortcut.fileName); ++suffix) {
         wsprintfA(shortcut.fileName, "%s (%d)%s", base, suffix, kShortcutExtension);
@@ -129,20 +146,7 @@ SetupRequest ParseSetupCommandLine(const char* text) {
 
 void MakeShortcutFileName(const char* label, char* name) {
     char base[kPathBytes];
-    size_t length = 0;
-    if (NamesDevice(label)) base[length++] = '_';
-    size_t cut = CopyField(base + length, kMaxShortcutBaseBytes + 1 - length, label);
-    for (size_t i = length; i < length + cut; ++i) {
-        unsigned char c = static_cast<unsigned char>(base[i]);
-        if (IsLeadByte(c) && i + 1 < length + cut) {
-            ++i;
-        } else if (NotAllowedInFileName(c)) {
-            base[i] = '_';
-        }
-    }
-    length += cut;
-    if (length == 0) base[length++] = '_';
-    base[length] = '\0';
+    MakeShortcutBase(label, base);
     wsprintfA(name, "%s%s", base, kShortcutExtension);
 }
 
