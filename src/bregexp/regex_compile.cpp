@@ -245,6 +245,39 @@ void ComputeByteClasses(Program* program) {
   program->class_count = count;
 }
 
+void FlattenClosures(Program* program) {
+  const std::vector<Inst>& insts = program->insts;
+  const size_t n = insts.size();
+  std::vector<int32_t> first(n + 1, 0);
+  std::vector<int32_t> leaves;
+  std::vector<uint32_t> seen(n, 0);
+  std::vector<int32_t> walk;
+  for (size_t from = 0; from < n; ++from) {
+    first[from] = int32_t(leaves.size());
+    const bool resumable = from == 0 || insts[from - 1].op == Op::kByteSet || insts[from - 1].op == Op::kAssert;
+    if (!resumable) continue;
+    walk.assign(1, int32_t(from));
+    while (!walk.empty()) {
+      const int32_t pc = walk.back();
+      walk.pop_back();
+      if (seen[pc] == from + 1) continue;
+      seen[pc] = uint32_t(from + 1);
+      if (insts[pc].op == Op::kJump) {
+        walk.push_back(insts[pc].x);
+      } else if (insts[pc].op == Op::kSplit) {
+        walk.push_back(insts[pc].y);
+        walk.push_back(insts[pc].x);
+      } else {
+        leaves.push_back(pc);
+      }
+    }
+    if (leaves.size() > kMaxFlatClosure) return;
+  }
+  first[n] = int32_t(leaves.size());
+  program->closure_first = std::move(first);
+  program->closure_leaves = std::move(leaves);
+}
+
 }  // namespace
 
 bool Compile(const Regex& regex, Program* program, ParseError* error) {
@@ -341,6 +374,7 @@ bool Compile(const Regex& regex, Program* program, ParseError* error) {
     if (out[pc].op == Op::kSplit) out[pc].y += int32_t(pc);
   }
   ComputeByteClasses(program);
+  FlattenClosures(program);
   const LiteralInfo& root = literals[regex.root];
   program->required = root.required;
   program->literal_only = root.exact && !has_assertion;

@@ -45,7 +45,17 @@ struct Program {
   Literal required;
   // The pattern is exactly the required literal, so finding it decides the match.
   bool literal_only = false;
+  // Jump and Split resolved ahead of time: closure_leaves[closure_first[pc] ..
+  // closure_first[pc + 1]) are the ByteSet, Assert and Match instructions that
+  // a thread resuming at pc reaches without consuming input. Only counters a
+  // thread can resume at (0, and those after ByteSet or Assert) have entries.
+  // Both are empty when the lists would grow too large (many nested optional
+  // parts); the matcher then walks the instructions.
+  std::vector<int32_t> closure_first;
+  std::vector<int32_t> closure_leaves;
 };
+
+constexpr size_t kMaxFlatClosure = size_t(1) << 21;
 
 constexpr int kMaxInstructions = 20000;
 

@@ -60,17 +60,26 @@ bool AssertionHolds(Assertion a, unsigned flags, int sym) {
 
 class Stepper {
  public:
-  explicit Stepper(const Program& program) : program_(program), mark_(program.insts.size(), 0) {}
+  Stepper(const Program& program, bool use_flat)
+      : program_(program), flat_(use_flat && !program.closure_first.empty()), mark_(program.insts.size(), 0) {}
 
-  // True when MATCH is reachable before consuming sym; otherwise appends to
-  // *next the program counters reached by consuming it.
-  bool Step(const int32_t* kernel, size_t count, unsigned flags, int sym, std::vector<int32_t>* next) {
+  // True when MATCH is reachable before consuming sym; otherwise stores in
+  // next (room for one entry per instruction) the program counters reached by
+  // consuming it, and their number in *next_count.
+  bool Step(const int32_t* kernel, size_t count, unsigned flags, int sym, int32_t* next, size_t* next_count) {
+    *next_count = 0;
     if (++stamp_ == 0) {
       std::fill(mark_.begin(), mark_.end(), 0);
       stamp_ = 1;
     }
-    const int byte = sym == kSymFinalNewline ? '\n' : sym;
+    if (flat_) return StepFlat(kernel, count, flags, sym, next, next_count);
     stack_.assign(std::make_reverse_iterator(kernel + count), std::make_reverse_iterator(kernel));
+    return StepWalking(flags, sym, next, next_count);
+  }
+
+ private:
+  bool StepWalking(unsigned flags, int sym, int32_t* next, size_t* next_count) {
+    const int byte = sym == kSymFinalNewline ? '\n' : sym;
     while (!stack_.empty()) {
       const int32_t pc = stack_.back();
       stack_.pop_back();
@@ -88,15 +97,53 @@ class Stepper {
           if (AssertionHolds(inst.assertion, flags, sym)) stack_.push_back(pc + 1);
           break;
         case Op::kByteSet:
-          if (sym != kSymEnd && program_.sets[inst.set].Has(unsigned(byte))) next->push_back(pc + 1);
+          if (sym != kSymEnd && program_.sets[inst.set].Has(unsigned(byte))) next[(*next_count)++] = pc + 1;
           break;
       }
     }
     return false;
   }
 
- private:
+  bool StepFlat(const int32_t* kernel, size_t count, unsigned flags, int sym, int32_t* next, size_t* next_count) {
+    const unsigned byte = sym == kSymFinalNewline ? '\n' : unsigned(sym);
+    const bool consumes = sym != kSymEnd;
+    const Inst* insts = program_.insts.data();
+    const ByteSet* sets = program_.sets.data();
+    const int32_t* first = program_.closure_first.data();
+    const int32_t* leaves = program_.closure_leaves.data();
+    uint32_t* mark = mark_.data();
+    const uint32_t stamp = stamp_;
+    size_t produced = 0;
+    stack_.clear();
+    size_t i = 0;
+    while (i < count || !stack_.empty()) {
+      int32_t from;
+      if (i < count) {
+        from = kernel[i++];
+      } else {
+        from = stack_.back();
+        stack_.pop_back();
+      }
+      for (int32_t k = first[from], stop = first[from + 1]; k < stop; ++k) {
+        const int32_t pc = leaves[k];
+        if (mark[pc] == stamp) continue;
+        mark[pc] = stamp;
+        const Inst& inst = insts[pc];
+        if (inst.op == Op::kByteSet) {
+          if (consumes && sets[inst.set].Has(byte)) next[produced++] = pc + 1;
+        } else if (inst.op == Op::kAssert) {
+          if (AssertionHolds(inst.assertion, flags, sym)) stack_.push_back(pc + 1);
+        } else {
+          return true;
+        }
+      }
+    }
+    *next_count = produced;
+    return false;
+  }
+
   const Program& program_;
+  const bool flat_;
   std::vector<uint32_t> mark_;
   uint32_t stamp_ = 0;
   std::vector<int32_t> stack_;
@@ -106,18 +153,21 @@ int SymbolAt(const unsigned char* p, const unsigned char* end) {
   return (p + 1 == end && *p == '\n') ? kSymFinalNewline : int(*p);
 }
 
-bool NfaSearch(Stepper* stepper, std::vector<int32_t> current, unsigned flags, const unsigned char* p,
-               const unsigned char* end) {
-  std::vector<int32_t> next;
+bool NfaSearch(Stepper* stepper, size_t program_size, std::vector<int32_t> current, unsigned flags,
+               const unsigned char* p, const unsigned char* end) {
+  size_t count = current.size();
+  current.resize(program_size);
+  std::vector<int32_t> next(program_size);
   for (; p < end; ++p) {
-    next.clear();
-    if (stepper->Step(current.data(), current.size(), flags, SymbolAt(p, end), &next)) return true;
-    if (next.empty()) return false;
+    size_t next_count = 0;
+    if (stepper->Step(current.data(), count, flags, SymbolAt(p, end), next.data(), &next_count)) return true;
+    if (next_count == 0) return false;
     flags = NextFlags(flags, *p);
     current.swap(next);
+    count = next_count;
   }
-  next.clear();
-  return stepper->Step(current.data(), current.size(), flags, kSymEnd, &next);
+  size_t ignored = 0;
+  return stepper->Step(current.data(), count, flags, kSymEnd, next.data(), &ignored);
 }
 
 class Dfa {
@@ -207,10 +257,11 @@ class Dfa {
   int32_t Transition(int32_t row, int sym, int cls, const unsigned char* pos) {
     const State& state = states_[size_t(row / stride_)];
     const unsigned flags = state.flags;
-    next_.clear();
-    if (stepper_->Step(state.kernel.data(), state.kernel.size(), flags, sym, &next_)) {
-      return table_[size_t(row + cls)] = kMatchRow;
-    }
+    next_.resize(program_.insts.size());
+    size_t count = 0;
+    const bool matched = stepper_->Step(state.kernel.data(), state.kernel.size(), flags, sym, next_.data(), &count);
+    next_.resize(count);
+    if (matched) return table_[size_t(row + cls)] = kMatchRow;
     if (next_.empty()) return table_[size_t(row + cls)] = kDeadRow;
     std::sort(next_.begin(), next_.end());
     const unsigned next_flags = NextFlags(flags, sym == kSymFinalNewline ? '\n' : unsigned(sym));
@@ -368,8 +419,9 @@ bool Match(const Program& program, const unsigned char* begin, const unsigned ch
     const bool found = FindLiteral(program.required, begin, end);
     if (!found || program.literal_only) return found;
   }
-  Stepper stepper(program);
-  if (options.engine == MatchOptions::Engine::kNfaOnly) return NfaSearch(&stepper, {0}, kAtStart, begin, end);
+  Stepper stepper(program, options.use_flat_closures);
+  const size_t size = program.insts.size();
+  if (options.engine == MatchOptions::Engine::kNfaOnly) return NfaSearch(&stepper, size, {0}, kAtStart, begin, end);
   Dfa dfa(program, &stepper, options.dfa_cache_bytes, options.engine == MatchOptions::Engine::kAuto);
   std::vector<int32_t> kernel;
   unsigned flags = 0;
@@ -379,7 +431,7 @@ bool Match(const Program& program, const unsigned char* begin, const unsigned ch
     case Dfa::Outcome::kNoMatch: return false;
     case Dfa::Outcome::kGaveUp: break;
   }
-  return NfaSearch(&stepper, std::move(kernel), flags, resume, end);
+  return NfaSearch(&stepper, size, std::move(kernel), flags, resume, end);
 }
 
 }  // namespace bregexp

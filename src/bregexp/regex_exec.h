@@ -16,6 +16,8 @@ struct MatchOptions {
   Engine engine = Engine::kAuto;
   size_t dfa_cache_bytes = size_t(4) << 20;
   bool use_prefilter = true;
+  // Use the Jump/Split closures resolved at compile time when the program has them.
+  bool use_flat_closures = true;
 };
 
 // Whether the program matches anywhere in [begin, end). Linear in end - begin;

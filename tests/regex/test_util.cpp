@@ -14,8 +14,9 @@ using bregexp::MatchOptions;
 
 namespace {
 
-MatchOptions Options(MatchOptions::Engine engine, size_t cache, bool prefilter) {
+MatchOptions Options(MatchOptions::Engine engine, size_t cache, bool prefilter, bool flat = true) {
   MatchOptions options;
+  options.use_flat_closures = flat;
   options.engine = engine;
   options.dfa_cache_bytes = cache;
   options.use_prefilter = prefilter;
@@ -49,6 +50,7 @@ const std::vector<EngineConfig>& EngineConfigs() {
       {"dfa-tiny-cache", Options(E::kDfaOnly, 1, false)},
       {"dfa-thrash-to-nfa", Options(E::kAuto, 1, false)},
       {"nfa", Options(E::kNfaOnly, 0, false)},
+      {"nfa-walking", Options(E::kNfaOnly, 0, false, false)},
   };
   return configs;
 }

@@ -16,7 +16,8 @@ struct EngineConfig {
 };
 
 // Prefilter + DFA with fallback, DFA alone, DFA with a cache so small that
-// every new state clears it, DFA handing over to the NFA after thrashing, NFA alone.
+// every new state clears it, DFA handing over to the NFA after thrashing, NFA
+// alone with and without the precomputed closures.
 const std::vector<EngineConfig>& EngineConfigs();
 
 // Printable form of cp932 bytes for failure messages.
