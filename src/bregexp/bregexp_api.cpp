@@ -36,9 +36,13 @@ class ProgramCache {
     }
     auto program = std::make_shared<Program>();
     if (!CompileExpression(text, program.get(), error)) return nullptr;
+    const size_t cost = Footprint(*program) + text.size();
     std::lock_guard<std::mutex> lock(mutex_);
-    if (programs_.size() >= kCacheEntries) programs_.clear();
-    programs_.emplace(text, program);
+    if (programs_.size() >= kCacheEntries || bytes_ + cost > kCacheBytes) {
+      programs_.clear();
+      bytes_ = 0;
+    }
+    if (programs_.emplace(text, program).second) bytes_ += cost;
     return program;
   }
 
@@ -48,8 +52,15 @@ class ProgramCache {
   }
 
  private:
+  static size_t Footprint(const Program& p) {
+    return p.insts.size() * sizeof(Inst) + p.sets.size() * sizeof(ByteSet) +
+           (p.closure_first.size() + p.closure_leaves.size()) * sizeof(int32_t) + p.required.bytes.size() * 2 +
+           sizeof(Program);
+  }
+
   std::mutex mutex_;
   std::unordered_map<std::string, std::shared_ptr<const Program>> programs_;
+  size_t bytes_ = 0;
 };
 
 ProgramCache& Cache() {

@@ -16,9 +16,10 @@ int MatchExpression(const char* expression, const char* subject_begin, const cha
 
 void Free(void* compiled) noexcept;
 
-// Compiled programs are shared through a cache keyed by expression text;
-// this bounds it. Exposed for tests.
+// Compiled programs are shared through a cache keyed by expression text,
+// bounded in entries and in bytes. Exposed for tests.
 constexpr size_t kCacheEntries = 64;
+constexpr size_t kCacheBytes = size_t(64) << 20;
 size_t CachedPrograms() noexcept;
 
 }  // namespace bregexp

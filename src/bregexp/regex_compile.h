@@ -55,7 +55,7 @@ struct Program {
   std::vector<int32_t> closure_leaves;
 };
 
-constexpr size_t kMaxFlatClosure = size_t(1) << 21;
+constexpr size_t kMaxFlatClosure = size_t(1) << 20;
 
 constexpr int kMaxInstructions = 20000;
 
