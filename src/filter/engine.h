@@ -1,0 +1,65 @@
+// Internals of the filter engine shared by its parts: collection, sorting, text building, delivery.
+#pragma once
+
+#include <windows.h>
+
+#include <cstddef>
+
+#include "common/tables.h"
+
+// Message texts and limits of a run.
+constexpr char kRunTitle[] = "Korval";
+constexpr char kLimitQuestion[] = "対象データが1000件を超えました。\r\n処理を続行しますか？";
+constexpr char kEmptyResult[] = "対象データがありません！";
+constexpr int kSearchSteps = 10000;        // range of the search-phase progress bar
+constexpr int kProgressThreshold = 100;    // more targets or results than this show the window
+constexpr int kSortModeNone = 0;
+constexpr int kSortModePath = 1;           // "@sort=1": by location, then extension and name
+constexpr int kSortModeName = 2;           // "@sort=2": by extension and name, then location
+// A started program's whole command line, its terminator included, must fit in this many characters.
+constexpr size_t kCommandLineLimit = 32767;
+// Room for the longest output text: the argument line and every result quoted, with its backslash
+// doubled and its separator.
+constexpr size_t kOutputCapacity = kPathBytes + 1 + static_cast<size_t>(kMaxResults) * (kRowBytes + 6);
+
+static_assert(kSearchSteps > 0 && kSearchSteps <= 0xFFFF, "a progress range fits in the high word of PBM_SETRANGE");
+static_assert(kMaxResults <= 0xFFFF, "the sort's progress range fits in the high word of PBM_SETRANGE");
+
+// Steps 1 to 5 of a run: resets the run state, collects the survivors of the selected entry into
+// ResultList, with the search-phase progress window when it is due. Leaves limitReached set when
+// the list was full.
+void CollectResults(HWND owner, int useRegexp);
+
+// Appends `path` to the folders or files unless it duplicates a row there. Returns 0 and sets
+// limitReached when the list already holds kMaxResults entries, else 1.
+int CollectFolder(const char* path);
+int CollectFile(const char* path);
+
+// Sorting and output, which end the run: the sort-phase progress window, the sort, the empty-result
+// message, the text and its delivery.
+void SortAndDeliver(HWND owner, int toClipboard);
+
+// Writes the sort key of `row` into `key` (kRowBytes) for the given sort mode.
+void BuildSortKey(const char* row, int sortMode, bool folderRow, char* key);
+
+// The exchange sort over rows 0 to count - 1 of `rows`; steps the progress bar once per row while
+// progressShown is set.
+void SortRows(char (*rows)[kRowBytes], int count, int sortMode, bool folderRows);
+
+// Fills `order` with the indices of ResultList.files in delivery order (regrouped by the selected
+// entry's extension list when that applies); returns the number of indices.
+int BuildFileOrder(int* order);
+
+// True when `text` ends with a backslash character (a trail byte equal to a backslash does not count).
+bool EndsWithBackslash(const char* text);
+
+// Builds the output text into `out` (kOutputCapacity bytes) and returns its length. The folder
+// rows are rewritten in place (unquoted, trailing backslash as keepFolderBackslash says). For a
+// program (`toClipboard` 0) the text starts with `arguments` and a blank when they are not empty,
+// the paths are separated by blanks and quoted when they hold one; for the clipboard they are
+// separated by CR LF and never quoted.
+size_t BuildOutputText(int toClipboard, const char* arguments, const int* order, int orderCount, char* out);
+
+// True when `program` started with a parameter string of `parameterLength` bytes stays within the
+// platform's command-line limit.
+bool FitsCommandLine(const char* program, size_t parameterLength);
