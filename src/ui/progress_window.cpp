@@ -1,0 +1,122 @@
+// The progress window: a small modeless box that long filter runs and sorts write into directly.
+#include <windows.h>
+#include <commctrl.h>
+
+#include "app/app.h"
+#include "common/tables.h"
+#include "ui/ui.h"
+
+namespace {
+
+constexpr int kWindowWidth = 150;
+constexpr int kWindowHeight = 60;
+constexpr int kLeftOfCentre = 75;   // the window's corner relative to the screen centre
+constexpr int kAboveCentre = 35;
+constexpr int kFontHeight = 12;
+constexpr char kFontFace[] = "ＭＳ Ｐゴシック";
+
+constexpr int kTitleLineId = 102;
+constexpr int kLeftNoteId = 103;
+constexpr int kRightNoteId = 104;
+constexpr int kProgressBarId = 300;
+
+// Process-wide while the window is open; the window owns the controls, the teardown the font.
+HWND ProgressWindow;
+HWND TitleLine;
+HWND LeftNote;
+HWND RightNote;
+HWND ProgressBar;
+HFONT ProgressFont;
+
+struct ControlPlace {
+    HWND* handle;
+    const char* className;
+    DWORD style;
+    int x;
+    int y;
+    int width;
+    int height;
+    int id;
+    bool takesFont;
+};
+
+const ControlPlace kControls[] = {
+    {&TitleLine, "STATIC", WS_CHILD | WS_VISIBLE | SS_CENTER, 10, 2, 127, 15, kTitleLineId, true},
+    {&LeftNote, "STATIC", WS_CHILD | WS_VISIBLE, 10, 20, 30, 15, kLeftNoteId, true},
+    {&RightNote, "STATIC", WS_CHILD | WS_VISIBLE | SS_RIGHT, 47, 20, 90, 15, kRightNoteId, true},
+    {&ProgressBar, PROGRESS_CLASSA, WS_CHILD | WS_VISIBLE | PBS_SMOOTH, 10, 35, 127, 15, kProgressBarId, false},
+};
+
+void LayOut(HWND window) {
+    MoveWindow(window, ScreenWidth / 2 - kLeftOfCentre, MaximizedHeight / 2 - kAboveCentre, kWindowWidth, kWindowHeight,
+               TRUE);
+    ShowWindow(window, SW_SHOW);
+    for (const ControlPlace& place : kControls) {
+        *place.handle = CreateWindowExA(0, place.className, "", place.style, place.x, place.y, place.width,
+                                        place.height, window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(place.id)),
+                                        Instance, nullptr);
+        if (place.takesFont) SendMessageA(*place.handle, WM_SETFONT, reinterpret_cast<WPARAM>(ProgressFont), TRUE);
+    }
+}
+
+INT_PTR CALLBACK ProgressProc(HWND window, UINT message, WPARAM, LPARAM) {
+    if (message != WM_INITDIALOG) return FALSE;
+    ProgressWindow = window;
+    LayOut(window);
+    return TRUE;
+}
+
+// No message loop runs while the window is up, so every change is painted at once.
+void SetText(HWND control, const char* text) {
+    if (control == nullptr) return;
+    SetWindowTextA(control, text);
+    UpdateWindow(control);
+}
+
+void SendToBar(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (ProgressBar == nullptr) return;
+    SendMessageA(ProgressBar, message, wParam, lParam);
+    UpdateWindow(ProgressBar);
+}
+
+}  // namespace
+
+void OpenProgressWindow(HWND owner) {
+    INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_PROGRESS_CLASS};
+    InitCommonControlsEx(&classes);
+    ProgressFont = CreateUiFont(kFontFace, kFontHeight);
+    CreateDialogParamA(Instance, "PROGRESS", owner, ProgressProc, 0);
+    if (ProgressWindow != nullptr) RedrawWindow(ProgressWindow, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+}
+
+void SetProgressTitle(const char* text) {
+    SetText(TitleLine, text);
+}
+
+void SetProgressLeftNote(const char* text) {
+    SetText(LeftNote, text);
+}
+
+void SetProgressRightNote(const char* text) {
+    SetText(RightNote, text);
+}
+
+void SetProgressRange(int maximum) {
+    SendToBar(PBM_SETRANGE, 0, MAKELPARAM(0, maximum));
+    SendToBar(PBM_SETSTEP, 1, 0);
+}
+
+void StepProgress() {
+    SendToBar(PBM_STEPIT, 0, 0);
+}
+
+void CloseProgressWindow() {
+    for (const ControlPlace& place : kControls) {
+        if (*place.handle != nullptr) DestroyWindow(*place.handle);
+        *place.handle = nullptr;
+    }
+    if (ProgressWindow != nullptr) DestroyWindow(ProgressWindow);
+    ProgressWindow = nullptr;
+    if (ProgressFont != nullptr) DeleteObject(ProgressFont);
+    ProgressFont = nullptr;
+}
