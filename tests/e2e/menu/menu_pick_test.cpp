@@ -40,20 +40,24 @@ void ClickOnlyItem(HWND menu, bool right) {
     ClickAt((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2, right);
 }
 
-// One [filter] entry that lets everything through, delivered to the recorder with "-a".
+// A target folder holding a file, and by default one [filter] entry that lets everything through,
+// delivered to the recorder with "-a".
 struct MenuRun {
     MenuRun() : install("") {
-        MakeTree(tree.path(), {"Data\\", "Data\\a.txt"});
+        MakeTree(tree.path(), {"Data\\", "Data\\a.txt", "b2008.txt"});
         recorder = install.InstallRecorder();
-        WriteBytes(install.settingsPath(),
-                   "[filter]\r\nAll | rec\r\n>.*\r\n%end\r\n[exec]\r\n" + recorder + " | rec\r\n>-a\r\n%end\r\n");
+        Settings("[filter]\r\nAll | rec\r\n>.*\r\n%end\r\n[exec]\r\n" + recorder + " | rec\r\n>-a\r\n%end\r\n");
         target = tree / "Data";
+        file = tree / "b2008.txt";
         SetClipboardText(kBefore);
     }
 
-    // Starts Korval with the target folder and waits for its menu.
-    HWND Start(const std::string& extra = "") {
-        process.emplace(install.exe(), "\"" + target + "\"" + extra, install.folder());
+    void Settings(const std::string& text) { WriteBytes(install.settingsPath(), text); }
+
+    // Starts Korval with `arguments` (the target folder when empty) and waits for its menu.
+    HWND Start(const std::string& extra = "", const std::string& arguments = "") {
+        process.emplace(install.exe(), (arguments.empty() ? "\"" + target + "\"" : arguments) + extra,
+                        install.folder());
         return WaitForPopupMenu();
     }
 
@@ -65,6 +69,7 @@ struct MenuRun {
     KorvalInstall install;
     std::string recorder;
     std::string target;
+    std::string file;
     std::optional<KorvalProcess> process;
 };
 
@@ -151,6 +156,55 @@ TEST(MenuPick, AKeyHeldAfterThePickIsWarnedAboutUntilReleased) {
     EXPECT_TRUE(EndsWith(*commandLine, " -a " + run.target)) << *commandLine;
 }
 
+// The first pattern of the picked entry decides what is collected; without a program to start,
+// even a plain pick goes to the clipboard.
+TEST(MenuPick, TheEntrysFirstPatternDecidesWhatIsCollected) {
+    struct Case {
+        const char* patterns;
+        bool folder;
+        bool file;
+    };
+    const Case cases[] = {
+        {"Folders;.txt", true, false},
+        {"file*.txt", false, true},
+        {".*", true, true},
+        {".TXT", false, true},
+    };
+    for (const Case& c : cases) {
+        MenuRun run;
+        run.Settings(std::string("[filter]\r\nPicked\r\n>") + c.patterns + "\r\n%end\r\n");
+        ASSERT_NE(run.Start("", "\"" + run.target + "\" \"" + run.file + "\""), nullptr) << c.patterns;
+        TapKey(VK_RETURN);
+        ASSERT_TRUE(run.Ended()) << c.patterns;
+        std::string expected = c.folder ? run.target : "";
+        if (c.file) expected += (expected.empty() ? "" : "\r\n") + run.file;
+        EXPECT_EQ(ClipboardText().value_or(""), expected) << c.patterns;
+    }
+}
+
+// A [regexp] pick runs a content search with the library, or says that it cannot.
+TEST(MenuPick, ARegexpPickSearchesWithTheLibraryOrSaysItCannot) {
+    for (bool library : {true, false}) {
+        MenuRun run;
+        run.Settings("[filter]\r\nAll\r\n>.*\r\n%end\r\n[regexp]\r\nDigits\r\n>m/[0-9]+/\r\n%end\r\n");
+        if (library) run.install.CopyRegexpLibrary();
+        ASSERT_NE(run.Start("", "\"" + run.target + "\" \"" + run.file + "\""), nullptr) << library;
+        TapKey('A');
+        if (library) {
+            ASSERT_TRUE(run.Ended());
+            EXPECT_EQ(ClipboardText().value_or(""), run.file) << "only the file whose name holds digits";
+            continue;
+        }
+        auto box = WaitForDialog(run.process->id());
+        ASSERT_TRUE(box.has_value()) << "no message without the library";
+        EXPECT_EQ(box->title, "Korval");
+        EXPECT_EQ(box->text, "正規表現検索ができません！");
+        PressButton(box->window, IDOK);
+        ASSERT_TRUE(run.Ended());
+        EXPECT_EQ(ClipboardText().value_or(""), kBefore);
+    }
+}
+
 // A bare "/#r" with a pattern list from "/#f=": the [regexp] entries and the pattern note, which
 // does nothing when chosen.
 TEST(MenuPick, ThePatternNoteOfABareRegexpMenuDoesNothing) {
@@ -184,6 +238,20 @@ TEST(FixedMenu, VersionShowsTheVersionBox) {
     EXPECT_EQ(box->text, "「Korval」Ver.2.04\r\n\r\n 2008年09月26日");
     PressButton(box->window, IDOK);
     EXPECT_TRUE(process.Wait().has_value());
+}
+
+TEST(FixedMenu, TheSettingsFileItemOpensItInTheEditor) {
+    KorvalInstall install("");
+    std::string editor = install.InstallRecorder();
+    WriteBytes(install.settingsPath(), "[system]\r\n@editor=" + editor + "\r\n%end\r\n");
+    KorvalProcess process(install.exe(), "", install.folder());
+    ASSERT_NE(WaitForPopupMenu(), nullptr) << "the fixed-item menu did not open";
+    TapKey('1');
+    ASSERT_TRUE(process.Wait().has_value());
+    auto commandLine = install.RecordedCommandLine();
+    ASSERT_TRUE(commandLine.has_value()) << "the editor was not started";
+    EXPECT_TRUE(EndsWith(*commandLine, " " + install.settingsPath())) << *commandLine;
+    EXPECT_EQ(install.RecordedFolder().value_or(""), install.folder());
 }
 
 // Drop opens the option dialog; OK brings the menu back, with the entry items, on the same point.
@@ -249,6 +317,26 @@ TEST(MenuPlacement, ExplicitAndMousePlacementsPutTheTopLeftCornerOnThePoint) {
         TapKey(VK_ESCAPE);
         EXPECT_TRUE(process.Wait().has_value()) << c.setting;
     }
+}
+
+// Without a placement the menu is centred on the window that was in front when Korval started.
+TEST(MenuPlacement, TheMenuIsCentredOnTheWindowInFrontAtStart) {
+    HWND front = CreateWindowExA(0, "STATIC", "front", WS_POPUP | WS_VISIBLE | WS_BORDER, 100, 120, 301, 201,
+                                 nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(front, nullptr);
+    SetForegroundWindow(front);
+    PumpMessages(200);
+    KorvalInstall install("");
+    KorvalProcess process(install.exe(), "", install.folder());
+    HWND menu = WaitForPopupMenu();
+    DestroyWindow(front);
+    ASSERT_NE(menu, nullptr) << "the menu did not open";
+    RECT rect;
+    GetWindowRect(menu, &rect);
+    EXPECT_LE(std::abs((rect.left + rect.right) / 2 - 250), 1) << rect.left << ".." << rect.right;
+    EXPECT_LE(std::abs((rect.top + rect.bottom) / 2 - 220), 1) << rect.top << ".." << rect.bottom;
+    TapKey(VK_ESCAPE);
+    EXPECT_TRUE(process.Wait().has_value());
 }
 
 // The fixed menu on screen, centred on the screen centre, with its first item highlighted.
