@@ -172,6 +172,10 @@ setup /install /entries >/dev/null
 expect_eq "/uninstall" 0 "$(setup /uninstall)"
 expect_eq "after /uninstall, the Send To folder" "$before" "$(ls -A "$sendto" | sort)"
 expect_eq "a second /uninstall" 0 "$(setup /uninstall)"
+mv "$app/Korval.ini" "$work/Korval.ini"
+expect_eq "/install /entries without Korval.ini" 1 "$(setup /install /entries)"
+expect_eq "after a failed install, the Send To folder" "$before" "$(ls -A "$sendto" | sort)"
+[ -e "$app/Korval.ini" ] && fail "a failed install made a settings file"
 expect_eq "a wrong switch" 2 "$(setup /remove)"
 
 if [ $failures -gt 0 ]; then
