@@ -3,6 +3,7 @@
 #include <shellapi.h>
 #include <shlwapi.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "common/tables.h"
@@ -12,12 +13,32 @@
 
 namespace {
 
-// Scratch of the sort: each row's key, computed once, and the rows' order. Keys travel with their
-// rows, so every comparison sees the key of the row's current contents.
+// Scratch of the sort: each row's key, computed once, the rank of each key among all keys, and the
+// rows' order. Keys and ranks travel with their rows, so every comparison sees the row's current
+// contents.
 char SortKeys[kMaxResults][kRowBytes];
+int KeyRank[kMaxResults];
+int ByKey[kMaxResults];
 int SortOrder[kMaxResults];
 char SortedRows[kMaxResults][kRowBytes];
 int FileOrder[kMaxResults];
+
+int CompareKeys(int a, int b) {
+    return CompareStringA(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, SortKeys[a], -1, SortKeys[b], -1);
+}
+
+// Ranks the keys of rows 0 to count - 1: equal keys share a rank, and a key that collates after
+// another has a higher rank. Comparing ranks then answers exactly what comparing the keys answers,
+// with n log n collations instead of one for each of the exchange sort's n(n-1)/2 comparisons.
+void RankKeys(int count) {
+    for (int i = 0; i < count; ++i) ByKey[i] = i;
+    std::stable_sort(ByKey, ByKey + count, [](int a, int b) { return CompareKeys(a, b) == CSTR_LESS_THAN; });
+    if (count > 0) KeyRank[ByKey[0]] = 0;
+    for (int k = 1; k < count; ++k) {
+        bool equal = CompareKeys(ByKey[k - 1], ByKey[k]) == CSTR_EQUAL;
+        KeyRank[ByKey[k]] = KeyRank[ByKey[k - 1]] + (equal ? 0 : 1);
+    }
+}
 
 size_t Append(char* out, size_t at, const char* text) {
     size_t length = std::strlen(text);
@@ -165,11 +186,11 @@ void SortRows(char (*rows)[kRowBytes], int count, int sortMode, bool folderRows)
         BuildSortKey(rows[i], sortMode, folderRows, SortKeys[i]);
         SortOrder[i] = i;
     }
+    RankKeys(count);
     for (int i = 0; i < count; ++i) {
         if (progressShown) StepProgress();
         for (int j = i + 1; j < count; ++j) {
-            if (CompareStringA(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, SortKeys[SortOrder[i]], -1,
-                               SortKeys[SortOrder[j]], -1) == CSTR_GREATER_THAN) {
+            if (KeyRank[SortOrder[i]] > KeyRank[SortOrder[j]]) {
                 int held = SortOrder[i];
                 SortOrder[i] = SortOrder[j];
                 SortOrder[j] = held;

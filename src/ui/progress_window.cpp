@@ -4,6 +4,7 @@
 
 #include "app/app.h"
 #include "common/tables.h"
+#include "common/text.h"
 #include "ui/ui.h"
 
 namespace {
@@ -14,6 +15,11 @@ constexpr int kLeftOfCentre = 75;   // the window's corner relative to the scree
 constexpr int kAboveCentre = 35;
 constexpr int kFontHeight = 12;
 constexpr char kFontFace[] = "ＭＳ Ｐゴシック";
+
+// The counter and the bar change for every file while a repaint costs far more than testing one;
+// they are shown at most this often, always with the latest state.
+constexpr DWORD kRepaintInterval = 30;
+constexpr int kNoteBytes = 64;
 
 constexpr int kTitleLineId = 102;
 constexpr int kLeftNoteId = 103;
@@ -27,6 +33,12 @@ HWND LeftNote;
 HWND RightNote;
 HWND ProgressBar;
 HFONT ProgressFont;
+
+// What the frequent writers changed since the last repaint.
+DWORD LastRepaint;
+char PendingRightNote[kNoteBytes];
+bool RightNotePending;
+int PendingSteps;
 
 struct ControlPlace {
     HWND* handle;
@@ -79,12 +91,26 @@ void SendToBar(UINT message, WPARAM wParam, LPARAM lParam) {
     UpdateWindow(ProgressBar);
 }
 
+// Shows the pending note and steps when the last repaint is long enough ago.
+void RepaintWhenDue() {
+    DWORD now = GetTickCount();
+    if (now - LastRepaint < kRepaintInterval) return;
+    LastRepaint = now;
+    if (RightNotePending) SetText(RightNote, PendingRightNote);
+    if (PendingSteps > 0) SendToBar(PBM_DELTAPOS, static_cast<WPARAM>(PendingSteps), 0);
+    RightNotePending = false;
+    PendingSteps = 0;
+}
+
 }  // namespace
 
 void OpenProgressWindow(HWND owner) {
     INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&classes);
     ProgressFont = CreateUiFont(kFontFace, kFontHeight);
+    LastRepaint = GetTickCount() - kRepaintInterval;
+    RightNotePending = false;
+    PendingSteps = 0;
     CreateDialogParamA(Instance, "PROGRESS", owner, ProgressProc, 0);
     if (ProgressWindow != nullptr) RedrawWindow(ProgressWindow, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
 }
@@ -98,7 +124,9 @@ void SetProgressLeftNote(const char* text) {
 }
 
 void SetProgressRightNote(const char* text) {
-    SetText(RightNote, text);
+    CopyField(PendingRightNote, kNoteBytes, text);
+    RightNotePending = true;
+    RepaintWhenDue();
 }
 
 void SetProgressRange(int maximum) {
@@ -106,8 +134,11 @@ void SetProgressRange(int maximum) {
     SendToBar(PBM_SETSTEP, 1, 0);
 }
 
+// The bar's step is always 1 and no user steps beyond its range, so moving it by the pending
+// number of steps at once is the same as stepping it that many times.
 void StepProgress() {
-    SendToBar(PBM_STEPIT, 0, 0);
+    ++PendingSteps;
+    RepaintWhenDue();
 }
 
 void CloseProgressWindow() {

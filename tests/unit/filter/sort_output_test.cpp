@@ -219,3 +219,38 @@ TEST(Backslash, OnlyARealBackslashCharacterEndsAPath) {
     };
     for (const Case& c : cases) EXPECT_EQ(EndsWithBackslash(c.text), c.ends) << c.text;
 }
+
+// The sort ranks each key once; its every exchange must still be the one that comparing the two
+// rows' keys with CompareStringA at each step makes.
+TEST(Sort, MatchesTheExchangeSortThatCollatesAtEveryComparison) {
+    const char* folders[] = {"C:\\", "c:\\Data", "D:\\data", "C:\\data\\", "\\\\srv\\share", "C:\\表", "C:\\ア",
+                             "C:\\あ", "C:\\a-b", "C:\\ab", "C:\\Ａ"};
+    const char* names[] = {"a", "A", "b.TXT", "b.txt", "readme", "ａ", "ア.log", "表.doc", "a.tar.gz", ".profile",
+                           "x-y.txt", "xy.txt", "10.txt", "9.txt", "Ⅰ.txt"};
+    std::vector<std::string> rows;
+    unsigned seed = 12345;
+    for (int i = 0; i < 600; ++i) {
+        seed = seed * 1103515245 + 12345;
+        std::string folder = folders[(seed >> 8) % (sizeof folders / sizeof *folders)];
+        std::string name = names[(seed >> 16) % (sizeof names / sizeof *names)];
+        rows.push_back(folder + (folder.back() == '\\' ? "" : "\\") + name);
+    }
+    for (int mode : {kSortModePath, kSortModeName}) {
+        for (bool folderRows : {false, true}) {
+            std::vector<std::string> expected = rows;
+            for (size_t i = 0; i < expected.size(); ++i) {
+                for (size_t j = i + 1; j < expected.size(); ++j) {
+                    if (CompareStringA(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, Key(expected[i].c_str(), mode, folderRows).c_str(),
+                                       -1, Key(expected[j].c_str(), mode, folderRows).c_str(), -1) == CSTR_GREATER_THAN) {
+                        std::swap(expected[i], expected[j]);
+                    }
+                }
+            }
+            int count = 0;
+            SetRows(ResultList.files, &count, rows);
+            SortRows(ResultList.files, count, mode, folderRows);
+            EXPECT_EQ(Rows(ResultList.files, count), expected) << "mode " << mode << (folderRows ? " folder" : " file")
+                                                              << " keys";
+        }
+    }
+}
