@@ -1,169 +1,81 @@
-// Program path resolution through the search path and the system order, and folder macro expansion.
+// Program path resolution through the search path and the system order, and the expansion of macros and keys.
 #include <gtest/gtest.h>
 #include <shlobj.h>
 #include <shlwapi.h>
 
-#include <string>
+#include <tuple>
 
-#include "common/text.h"
-#include "settings/settings.h"
-#include "settings_fixture.h"
-#include "support/wine_test.h"
+#include "fixture.h"
 
-using namespace settings_test;
-
-namespace {
-
-std::string Resolve(const std::string& name, int retry, int* found) {
-    char result[kPathBytes];
-    *found = ResolveProgramPath(name.c_str(), retry, result);
-    return result;
-}
-
-std::string Expand(const std::string& text) {
-    char result[kExpandBytes];
-    ExpandMacros(text.c_str(), result);
-    return result;
-}
-
-std::string SpecialFolder(int csidl) {
-    char folder[MAX_PATH];
-    if (!SHGetSpecialFolderPathA(nullptr, folder, csidl, FALSE)) return "";
-    return folder;
-}
-
-void SetParams(std::initializer_list<std::pair<const char*, const char*>> pairs) {
-    ParamEntryCount = 0;
-    for (const auto& pair : pairs) {
-        lstrcpyA(ParamEntry[ParamEntryCount].key, pair.first);
-        lstrcpyA(ParamEntry[ParamEntryCount].value, pair.second);
-        ++ParamEntryCount;
-    }
-}
-
-}  // namespace
+using namespace fixture;
 
 TEST(ResolveProgramPath, StepsInOrderWithAndWithoutTheExeRetry) {
-    korval_test::TempDir dir;
-    korval_test::MakeTree(dir.path(), {"bin\\tool.exe", "other\\tool.exe", "local\\run.exe", "plain", "sub\\"});
-    ResetStartState();
-    lstrcpyA(SystemOptions.searchPath, (dir / "bin;") .c_str());
-    lstrcatA(SystemOptions.searchPath, (dir / "other").c_str());
-    SystemOptions.searchPathSet = 1;
-    struct Case {
-        const char* name;
-        std::string input;
-        int retry;
-        int found;
-        std::string result;
-    };
-    const Case cases[] = {
-        {"a full path that exists", dir / "plain", 0, 1, dir / "plain"},
-        {"a folder is found too", dir / "sub", 1, 1, dir / "sub"},
-        {"the .exe name beside the bare one", dir / "local\\run", 1, 1, dir / "local\\run.exe"},
-        {"no retry, no .exe name", dir / "local\\run", 0, 0, dir / "local\\run"},
-        {"found in the first folder of the search path", "tool.exe", 0, 1, dir / "bin\\tool.exe"},
-        {"the .exe retry in the search path", "tool", 1, 1, dir / "bin\\tool.exe"},
-        {"without the retry the bare name is not found", "tool", 0, 0, "tool"},
-        {"nothing anywhere comes back unchanged", "no-such-program", 1, 0, "no-such-program"},
-        {"a name too long for a path is not found", std::string(300, 'n'), 1, 0, std::string(259, 'n')},
-    };
-    for (const Case& c : cases) {
-        int found = 0;
-        std::string result = Resolve(c.input, c.retry, &found);
-        EXPECT_EQ(found, c.found) << c.name;
-        EXPECT_EQ(result, c.result) << c.name;
-    }
-    SystemOptions.searchPathSet = 0;
-    int found = 1;
-    EXPECT_EQ(Resolve("tool", 1, &found), "tool") << "an unset search path is not searched";
-    EXPECT_EQ(found, 0);
-}
-
-TEST(ResolveProgramPath, SystemSearchOrderAndRelativeNames) {
-    ResetStartState();
-    int found = 0;
-    std::string notepad = Resolve("notepad", 1, &found);
-    EXPECT_EQ(found, 1);
-    EXPECT_TRUE(StrStrIA(notepad.c_str(), "\\notepad.exe") && PathFileExistsA(notepad.c_str())) << notepad;
-    Resolve("notepad", 0, &found);
-    EXPECT_EQ(found, 0) << "the bare name exists only with .exe";
-    EXPECT_EQ(Resolve("NOTEPAD.EXE", 0, &found).empty(), false);
-    EXPECT_EQ(found, 1);
-
-    korval_test::TempDir dir;
-    korval_test::WriteBytes(dir / "rel.exe", "MZ");
+    TempDir dir;
+    MakeTree(dir.path(), {"bin\\tool.exe", "other\\tool.exe", "local\\run.exe", "sub\\"});
+    Reset();
+    lstrcpyA(SystemOptions.searchPath, (dir / "bin;" + dir / "other").c_str());
     char previous[MAX_PATH];
     GetCurrentDirectoryA(MAX_PATH, previous);
     SetCurrentDirectoryA(dir.path().c_str());
-    std::string relative = Resolve("rel", 1, &found);
+    // The name, the retry, whether the search path is set, the found flag and the result; a result starting with
+    // "*" is a file that must exist and end with the rest.
+    const std::tuple<const char*, std::string, int, int, int, std::string> cases[] = {
+        {"a folder", dir / "sub", 1, 1, 1, dir / "sub"},
+        {"a relative name with .exe added, against the current folder", "local\\run", 1, 1, 1, dir / "local\\run.exe"},
+        {"no retry, no .exe", "local\\run", 0, 1, 0, "local\\run"},
+        {"the first folder of the search path", "tool.exe", 0, 1, 1, dir / "bin\\tool.exe"},
+        {"the .exe retry in the search path", "tool", 1, 1, 1, dir / "bin\\tool.exe"},
+        {"no retry in the search path", "tool", 0, 1, 0, "tool"},
+        {"an unset search path is not searched", "tool", 1, 0, 0, "tool"},
+        {"the system order with the retry", "notepad", 1, 0, 1, "*\\notepad.exe"},
+        {"the system order without it", "notepad", 0, 0, 0, "notepad"},
+        {"the system order for the full name", "NOTEPAD.EXE", 0, 0, 1, "*\\notepad.exe"},
+        {"a name too long for a path", std::string(300, 'n'), 1, 1, 0, std::string(259, 'n')},
+    };
+    for (const auto& [name, input, retry, searchPathSet, found, want] : cases) {
+        SystemOptions.searchPathSet = searchPathSet;
+        char result[kPathBytes];
+        EXPECT_EQ(ResolveProgramPath(input.c_str(), retry, result), found) << name;
+        EXPECT_TRUE(want[0] == '*' ? StrStrIA(result, want.c_str() + 1) && PathFileExistsA(result) : want == result)
+            << name << ": " << result;
+    }
     SetCurrentDirectoryA(previous);
-    EXPECT_EQ(found, 1);
-    EXPECT_EQ(relative, dir / "rel.exe") << "a relative name is taken against the current folder";
 }
 
-TEST(ExpandMacros, FolderMacrosInOrderThenParamKeys) {
-    ResetStartState();
-    lstrcpyA(ProgramFolder, "C:\\Tools\\Korval\\");
-    std::string windows = SpecialFolder(CSIDL_WINDOWS);
-    std::string desktop = SpecialFolder(CSIDL_DESKTOP);
-    std::string programFiles = SpecialFolder(CSIDL_PROGRAM_FILES);
-    std::string commonDocuments = SpecialFolder(CSIDL_COMMON_DOCUMENTS);
-    ASSERT_FALSE(windows.empty());
-    ASSERT_FALSE(desktop.empty());
-    ASSERT_FALSE(programFiles.empty());
-    struct Case {
-        const char* name;
-        std::string text;
-        std::string expanded;
+TEST(ExpandMacros, FolderMacrosInOrderThenKeysNeverLoopingAndCutAt519Bytes) {
+    auto special = [](int id) {
+        char path[MAX_PATH] = "";
+        return SHGetSpecialFolderPathA(nullptr, path, id, FALSE) ? std::string(path) : std::string();
     };
-    const Case cases[] = {
-        {"lower case macro", "%windows%\\notepad.exe", windows + "\\notepad.exe"},
-        {"the program folder twice", "%Korval%;%KORVAL%", "C:\\Tools\\Korval;C:\\Tools\\Korval"},
-        {"temp_Korv is the desktop", "%temp_Korv%|%Desktop%", desktop + "|" + desktop},
-        {"the common documents are not the personal ones", "%Common My Documents%",
-         commonDocuments.empty() ? "%Common My Documents%" : commonDocuments},
-        {"an unknown macro stays", "%Nowhere%", "%Nowhere%"},
-        {"no macro, no change", "plain ソ text", "plain ソ text"},
+    const std::string desktop = special(CSIDL_DESKTOP);
+    std::string appFiles = special(CSIDL_PROGRAM_FILES);
+    ASSERT_NE(appFiles.find("Program"), std::string::npos);
+    appFiles.replace(appFiles.find("Program"), 7, "App");
+    // Each copy of this folder is 65 bytes, its last character double-byte: the eighth copy loses it at the cut.
+    const std::string wide = "C:\\" + std::string(60, 'f') + "表";
+    std::string twelve, cut;
+    for (int i = 0; i < 12; ++i) twelve += "%Korval%";
+    for (int i = 0; i < 8; ++i) cut += i < 7 ? wide : wide.substr(0, wide.size() - 2);
+    // The program folder, the @param pair lines, the text and its expansion.
+    const std::tuple<const char*, std::string, std::string, std::string, std::string> cases[] = {
+        {"any case; temp_Korv is the desktop", "C:\\K\\", "", "%windows%|%temp_Korv%|%Desktop%",
+         special(CSIDL_WINDOWS) + "|" + desktop + "|" + desktop},
+        {"the program folder twice; a drive root", "D:\\", "", "%Korval%\\x;%KORVAL%", "D:\\x;D:"},
+        {"common documents", "C:\\K\\", "", "%Common My Documents%", special(CSIDL_COMMON_DOCUMENTS)},
+        {"a folder holding its own macro", "C:\\x%Korval%y\\", "", "%Korval%", "C:\\x%Korval%y"},
+        {"cut on a character boundary", wide + "\\", "", twelve, cut},
+        {"keys are found inside expanded folders", "C:\\K\\", "Program | App", "%Program Files%", appFiles},
+        {"a value holding its key, in any case", "C:\\K\\", "ab | xaby", "ab-AB", "xaby-xaby"},
+        {"later keys are found in earlier values", "C:\\K\\", "a | b\r\nb | c", "a", "c"},
+        {"a folder macro in a value stays", "C:\\K\\", "D | %Windows%", "D", "%Windows%"},
     };
-    for (const Case& c : cases) EXPECT_EQ(Expand(c.text), c.expanded) << c.name;
-
-    lstrcpyA(ProgramFolder, "D:\\");
-    EXPECT_EQ(Expand("%Korval%\\x"), "D:\\x") << "a drive root becomes the drive letter and colon";
-
-    SetParams({{"Program", "App"}});
-    std::string expected = programFiles;
-    size_t at = expected.find("Program");
-    ASSERT_NE(at, std::string::npos);
-    expected.replace(at, 7, "App");
-    EXPECT_EQ(Expand("%Program Files%"), expected) << "keys are found inside expanded folders";
-
-    SetParams({{"ab", "xaby"}});
-    EXPECT_EQ(Expand("ab-AB"), "xaby-xaby") << "a value holding its key does not loop";
-    SetParams({{"a", "b"}, {"b", "c"}});
-    EXPECT_EQ(Expand("a"), "c") << "later keys are found in values of earlier ones";
-    SetParams({{"D", "%Windows%"}});
-    EXPECT_EQ(Expand("D"), "%Windows%") << "a folder macro inside a value stays";
-    ParamEntryCount = 0;
-}
-
-TEST(ExpandMacros, NeverLoopsAndCutsAt519Bytes) {
-    ResetStartState();
-    lstrcpyA(ProgramFolder, "C:\\x%Korval%y\\");
-    EXPECT_EQ(Expand("%Korval%"), "C:\\x%Korval%y") << "a folder holding its own macro does not loop";
-
-    lstrcpyA(ProgramFolder, ("C:\\" + std::string(60, 'f') + "表\\").c_str());
-    std::string text;
-    for (int i = 0; i < 12; ++i) text += "%Korval%";
-    std::string expanded = Expand(text);
-    EXPECT_LE(expanded.size(), 519u);
-    EXPECT_GE(expanded.size(), 510u);
-    // The cut never leaves half a double-byte character at the end.
-    size_t at = 0;
-    while (at < expanded.size()) at += IsLeadByte(static_cast<unsigned char>(expanded[at])) ? 2 : 1;
-    EXPECT_EQ(at, expanded.size());
-
-    SetParams({{"k", std::string(200, 'v').c_str()}});
-    EXPECT_EQ(Expand(std::string(10, 'k')), std::string(519, 'v'));
-    ParamEntryCount = 0;
+    for (const auto& [name, folder, pairs, text, want] : cases) {
+        Reset();
+        Parse("[system]\r\n@param\r\n" + pairs + "\r\n");
+        lstrcpyA(ProgramFolder, folder.c_str());
+        char result[kExpandBytes];
+        ExpandMacros(text.c_str(), result);
+        EXPECT_EQ(std::string(result), want) << name;
+    }
+    Reset();
 }
