@@ -49,6 +49,30 @@ class PatternGenerator {
     return out;
   }
 
+  // Every pattern with exactly `operators` operators among *, ?, concatenation and alternation.
+  std::vector<Piece> AllWith(int operators) const {
+    if (operators == 0) {
+      std::vector<Piece> out;
+      for (const std::string& a : atoms_) out.push_back({a, 3});
+      return out;
+    }
+    std::vector<Piece> out;
+    for (const Piece& p : AllWith(operators - 1)) {
+      out.push_back({Wrap(p, 3) + "*", 2});
+      out.push_back({Wrap(p, 3) + "?", 2});
+    }
+    for (int left_ops = 0; left_ops < operators; ++left_ops) {
+      const std::vector<Piece> lefts = AllWith(left_ops), rights = AllWith(operators - 1 - left_ops);
+      for (const Piece& l : lefts) {
+        for (const Piece& r : rights) {
+          out.push_back({l.text + "|" + r.text, 0});
+          out.push_back({Wrap(l, 1) + Wrap(r, 1), 1});
+        }
+      }
+    }
+    return out;
+  }
+
   size_t Pick(size_t n) { return std::uniform_int_distribution<size_t>(0, n - 1)(rng_); }
 
  private:
@@ -116,6 +140,19 @@ TEST(SmallWorlds, KanaWhoseTrailBytesAreLetters) { RunWorld({kKanaA, kKanaDi, kA
 TEST(SmallWorlds, TrailBytesThatAreMetacharacters) { RunWorld({kHyo, kLong, kNl}, 3, 150); }
 TEST(SmallWorlds, MixedWidths) { RunWorld({kB, kHyo, kKanaA}, 4, 150); }
 TEST(SmallWorlds, LineFeedWithKana) { RunWorld({kKanaDi, kNl, kA}, 5, 150); }
+
+// All patterns of up to three operators over a and ヂ (whose trail byte is
+// 'a'), against all subjects of up to five of a, ヂ and a bare lead byte 83,
+// which joins a following 'a' into ヂ.
+TEST(SmallWorlds, ExhaustiveUpToThreeOperators) {
+  const PatternGenerator gen({kA, kKanaDi}, 0);
+  const std::vector<std::string> subjects = AllStrings({kA, kKanaDi, "\x83"}, 5);
+  std::vector<OracleCase> cases;
+  for (int ops = 0; ops <= 3; ++ops) {
+    for (const Piece& p : gen.AllWith(ops)) cases.push_back({Expression(p.text, ""), subjects});
+  }
+  ExpectAgreementWithPerl(cases);
+}
 
 // Richer syntax over a wider alphabet with random subjects, including lone
 // lead bytes and letters that fold.
