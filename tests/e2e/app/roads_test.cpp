@@ -1,0 +1,133 @@
+// Korval.exe as a real process: it ends by itself, follows its own file name, and each command
+// line takes its road (menu, named run, option dialog, message, clipboard input).
+#include <gtest/gtest.h>
+#include <shlwapi.h>
+
+#include <string>
+
+#include "support/wine_test.h"
+
+using namespace korval_test;
+
+namespace {
+
+enum class Pick { Escape, ShiftEnter };
+
+// What one start showed and delivered. A message box is confirmed, the option dialog cancelled
+// (its CANCEL button is 201), and a menu closed as `pick` says.
+struct Outcome {
+    DWORD exitCode = 99;
+    bool menu = false;
+    bool optionDialog = false;
+    std::string box;  // title and text of a message box
+    std::string clipboard;
+};
+
+Outcome RunToEnd(const KorvalInstall& install, const std::string& arguments, Pick pick, const std::string& before) {
+    SetClipboardText(before);
+    Outcome outcome;
+    KorvalProcess process(install.exe(), arguments, install.folder());
+    std::optional<DWORD> code;
+    for (int i = 0; i < 400 && !(code = process.Wait(50)); ++i) {
+        if (auto dialog = WaitForDialog(process.id(), 0)) {
+            bool option = GetDlgItem(dialog->window, 201) != nullptr;
+            outcome.optionDialog = outcome.optionDialog || option;
+            if (!option) outcome.box = dialog->title + ": " + dialog->text;
+            PressButton(dialog->window, option ? 201 : IDOK);
+        } else if (HWND menu = FindWindowA("#32768", nullptr); menu && IsWindowVisible(menu)) {
+            outcome.menu = true;
+            if (pick == Pick::ShiftEnter) KeyDown(VK_SHIFT);
+            TapKey(pick == Pick::Escape ? VK_ESCAPE : VK_RETURN);
+            if (pick == Pick::ShiftEnter) KeyUp(VK_SHIFT);
+        }
+    }
+    outcome.exitCode = code.value_or(99);
+    outcome.clipboard = ClipboardText().value_or("");
+    return outcome;
+}
+
+std::string Quoted(const std::string& path) {
+    return "\"" + path + "\"";
+}
+
+}  // namespace
+
+TEST(Roads, EachCommandLineTakesItsRoad) {
+    TempDir tree;
+    MakeTree(tree.path(), {"docs\\", "docs\\a.txt", "b.log", "My Folder\\", "My Folder\\c d.txt"});
+    const std::string a = tree / "docs\\a.txt", b = tree / "b.log", docs = tree / "docs";
+    const std::string targets = Quoted(a) + " " + Quoted(b);
+    const std::string settings =
+        "[filter]\r\nText\r\n>.txt\r\nLogs\r\n>.log\r\n%end\r\n[regexp]\r\nAny\r\n>.\r\n%end\r\n";
+    const std::string empty = "対象データがありません！";
+    struct Case {
+        const char* name;
+        std::string settings, arguments;
+        bool menu, optionDialog;
+        std::string box, clipboard;
+        Pick pick = Pick::Escape;
+        std::string before = "untouched";  // the clipboard at start
+    } cases[] = {
+        {"no switch: the entry menu", settings, targets, true, false, "", "untouched"},
+        {"a named filter runs without a menu", settings, "/#f=\"text\" /#e1 " + targets, false, false, "", a},
+        {"an unknown name is a pattern list", settings, "/#f=\".log;.txt\" /#e1 " + targets, false, false, "",
+         a + "\r\n" + b},
+        {"a named filter with a bare /#r: menu", settings, "/#f=\"Text\" /#r " + targets, true, false, "",
+         "untouched"},
+        {"bare /#f: menu", settings, "/#f " + targets, true, false, "", "untouched"},
+        {"a one-letter name is not taken: menu", settings, "/#f=\"T\" " + targets, true, false, "", "untouched"},
+        {"no target: the fixed menu", settings, "/#f=\"Text\"", true, false, "", "untouched"},
+        {"no [filter] entries: a message", "[regexp]\r\nAny\r\n>.\r\n%end\r\n", targets, false, false,
+         "Korval: フィルタを設定してください！", "untouched"},
+        {"a folder alone is not looked into", settings, "/#f=\"Text\" /#e1 " + Quoted(docs), false, false,
+         "Korval: " + empty, "untouched"},
+        {"/#k=sft reverses Shift: its contents", settings, "/#f=\"Text\" /#e1 /#K=SFT " + Quoted(docs), false,
+         false, "", a},
+        {"/#k=ctl reverses Ctrl: the dialog, cancelled", settings, "/#k=ctl /#f=\"Text\" /#e1 " + targets, false,
+         true, "", "untouched"},
+        {"an unquoted line naming one file with blanks", settings, tree / "My Folder\\c d.txt", true, false, "",
+         tree / "My Folder\\c d.txt", Pick::ShiftEnter},
+        {"/#c reads the clipboard without targets", settings, "/#c /#f=\"Logs\" /#e1", false, false, "", b,
+         Pick::Escape, b},
+        {"/#c with a target leaves the clipboard alone", settings, "/#c /#f=\".txt;.log\" /#e1 " + Quoted(b),
+         false, false, "", b, Pick::Escape, a},
+    };
+    for (const Case& c : cases) {
+        KorvalInstall install(c.settings);
+        Outcome outcome = RunToEnd(install, c.arguments, c.pick, c.before);
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(outcome.exitCode, 0u);
+        EXPECT_EQ(outcome.menu, c.menu);
+        EXPECT_EQ(outcome.optionDialog, c.optionDialog);
+        EXPECT_EQ(outcome.box, c.box);
+        EXPECT_EQ(outcome.clipboard, c.clipboard);
+    }
+}
+
+// A copy under another name keeps its own class, title and settings file, but the help text
+// stays Korval.txt; the hidden main window is never shown.
+TEST(Roads, ARenamedProgramFollowsItsNameButKeepsItsHelpText) {
+    KorvalInstall install("", "Filt.exe");
+    std::string editor = install.InstallRecorder();
+    DeleteFileA(install.settingsPath().c_str());
+    KorvalProcess first(install.exe(), "", install.folder());
+    ASSERT_NE(WaitForPopupMenu(), nullptr) << "the fixed-item menu did not open";
+    HWND main = FindWindowA("Filt", nullptr);
+    ASSERT_NE(main, nullptr) << "no window of class Filt";
+    EXPECT_EQ(WindowText(main), "Filt");
+    EXPECT_FALSE(IsWindowVisible(main));
+    TapKey(VK_ESCAPE);
+    ASSERT_EQ(first.Wait().value_or(99), 0u);
+    EXPECT_EQ(ReadBytes(install.settingsPath()).value_or("missing"), "") << "Filt.ini was not created empty";
+
+    WriteBytes(install.settingsPath(), "[system]\r\n@editor=" + editor + "\r\n%end\r\n");
+    KorvalProcess second(install.exe(), "", install.folder());
+    ASSERT_NE(WaitForPopupMenu(), nullptr);
+    TapKey('H');
+    ASSERT_EQ(second.Wait().value_or(99), 0u);
+    std::string commandLine = install.RecordedCommandLine().value_or("");
+    const std::string help = install.folder() + "\\Korval.txt";
+    ASSERT_GE(commandLine.size(), help.size()) << commandLine;
+    EXPECT_EQ(commandLine.substr(commandLine.size() - help.size()), help);
+    EXPECT_EQ(install.RecordedFolder().value_or(""), install.folder());
+}
