@@ -17,6 +17,22 @@ namespace {
 int FolderLengths[kMaxResults];
 int FileLengths[kMaxResults];
 
+// While a run collects, the selected entry and FilterKind stay as they are, so the verdict of
+// MatchExtension on an extension already met is remembered: trees hold few distinct extensions,
+// and a verdict costs one case-insensitive comparison per pattern. Direct-mapped by a hash of the
+// extension's bytes; an extension too long for a slot is always compared afresh.
+constexpr int kVerdictSlots = 64;
+constexpr int kVerdictBytes = 16;
+struct ExtensionVerdict {
+    char extension[kVerdictBytes];  // empty slot: length -1
+    int length;
+    int passes;
+};
+ExtensionVerdict Verdicts[kVerdictSlots];
+bool RememberVerdicts;
+
+static_assert((kVerdictSlots & (kVerdictSlots - 1)) == 0, "the slot index is a masked hash");
+
 constexpr char kSearchAll[] = "*.*";
 constexpr size_t kSearchAllLength = sizeof kSearchAll - 1;
 
@@ -64,6 +80,39 @@ bool CollectsFolders() {
     return FilterKind == kKindAll || FilterKind == kKindFolders;
 }
 
+void ForgetVerdicts() {
+    for (ExtensionVerdict& verdict : Verdicts) verdict.length = -1;
+}
+
+int CompareWithPatterns(const char* extension) {
+    const FilterEntryRow& entry = FilterEntry[SelectedFilterIndex];
+    bool found = false;
+    for (int i = 0; i < entry.patternCount && !found; ++i) {
+        found = NamesEqual(extension, entry.patterns[i]);
+    }
+    return (found != (entry.exclude != 0)) ? 1 : 0;
+}
+
+// One step of the progress counter for a file about to be tested.
+void CountTested() {
+    if (!progressShown) return;
+    ++testedCount;
+    char note[32];
+    wsprintfA(note, "検索%d件", testedCount);
+    SetProgressRightNote(note);
+    if (testedCount <= kSearchSteps) StepProgress();
+}
+
+// TestItem for a file met in a walk, whose name starts at `name` inside `path`: the extension is
+// the same whether the whole path or the name alone is split.
+int TestWalkedFile(HWND owner, const char* path, const char* name, int useRegexp) {
+    CountTested();
+    if (useRegexp) return SearchFile(owner, path);
+    PathParts parts;
+    SplitPath(name, &parts);
+    return MatchExtension(parts.ext);
+}
+
 bool ProgressDue() {
     if (!SystemOptions.showProgress) return false;
     return (TargetFolderCount >= 1 && AllLevels) || TargetFolderCount + TargetFileCount > kProgressThreshold;
@@ -85,6 +134,8 @@ void CollectResults(HWND owner, int useRegexp) {
     testedCount = 0;
     MeasureRows(ResultList.folders, ResultList.folderCount, FolderLengths);
     MeasureRows(ResultList.files, ResultList.fileCount, FileLengths);
+    ForgetVerdicts();
+    RememberVerdicts = true;
 
     if (ProgressDue()) {
         progressShown = 1;
@@ -107,6 +158,7 @@ void CollectResults(HWND owner, int useRegexp) {
         }
     }
 
+    RememberVerdicts = false;
     if (progressShown) {
         CloseProgressWindow();
         progressShown = 0;
@@ -148,20 +200,14 @@ void WalkFolder(HWND owner, const char* folder, int useRegexp) {
                 WalkFolder(owner, path, useRegexp);
                 if (limitReached) return;
             }
-        } else if (TestItem(owner, path, useRegexp) && !CollectFile(path)) {
+        } else if (TestWalkedFile(owner, path, path + baseLength, useRegexp) && !CollectFile(path)) {
             return;
         }
     } while (FindNextFileA(search.handle, &entry));
 }
 
 int TestItem(HWND owner, const char* path, int useRegexp) {
-    if (progressShown) {
-        ++testedCount;
-        char note[32];
-        wsprintfA(note, "検索%d件", testedCount);
-        SetProgressRightNote(note);
-        if (testedCount <= kSearchSteps) StepProgress();
-    }
+    CountTested();
     if (useRegexp) return SearchFile(owner, path);
     PathParts parts;
     SplitPath(path, &parts);
@@ -170,10 +216,16 @@ int TestItem(HWND owner, const char* path, int useRegexp) {
 
 int MatchExtension(const char* extension) {
     if (FilterKind == kKindAll || FilterKind == kKindFiles) return 1;
-    const FilterEntryRow& entry = FilterEntry[SelectedFilterIndex];
-    bool found = false;
-    for (int i = 0; i < entry.patternCount && !found; ++i) {
-        found = NamesEqual(extension, entry.patterns[i]);
+    size_t length = std::strlen(extension);
+    if (!RememberVerdicts || length >= kVerdictBytes) return CompareWithPatterns(extension);
+    unsigned hash = 0;
+    for (size_t i = 0; i < length; ++i) hash = hash * 31 + static_cast<unsigned char>(extension[i]);
+    ExtensionVerdict& slot = Verdicts[hash & (kVerdictSlots - 1)];
+    if (slot.length == static_cast<int>(length) && std::memcmp(slot.extension, extension, length) == 0) {
+        return slot.passes;
     }
-    return (found != (entry.exclude != 0)) ? 1 : 0;
+    slot.passes = CompareWithPatterns(extension);
+    std::memcpy(slot.extension, extension, length);
+    slot.length = static_cast<int>(length);
+    return slot.passes;
 }

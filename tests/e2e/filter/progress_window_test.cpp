@@ -85,7 +85,13 @@ TEST(ProgressWindow, ShowsTheGrowingSearchCountOnScreenDuringALongRun) {
     }
     ASSERT_NE(search.found, nullptr) << "no progress window appeared";
     HWND window = search.found;
-    EXPECT_EQ(WindowText(GetDlgItem(window, kTitleLine)), "フィルタ実行中");
+    // The window shows itself while it lays itself out; its user writes the title right after.
+    std::string title;
+    for (int i = 0; i < 200 && title.empty(); ++i) {
+        title = WindowText(GetDlgItem(window, kTitleLine));
+        if (title.empty()) Sleep(5);
+    }
+    EXPECT_EQ(title, "フィルタ実行中");
     RECT place;
     GetWindowRect(window, &place);
     EXPECT_EQ(place.left, GetSystemMetrics(SM_CXSCREEN) / 2 - 75);

@@ -273,3 +273,33 @@ TEST(MatchExtension, ComparesWholeExtensionsIgnoringCase) {
             << c.extension << "'";
     }
 }
+
+// Verdicts on extensions are remembered during a run; many distinct extensions, differing in case
+// or sharing a remembered slot, must each still get their own verdict.
+TEST(Collection, EveryExtensionGetsItsOwnVerdictHoweverManyAFolderHolds) {
+    TempDir tree;
+    Paths names;
+    for (int i = 0; i < 150; ++i) names.push_back("f" + std::to_string(i) + ".e" + std::to_string(i));
+    for (int i = 0; i < 20; ++i) names.push_back("g" + std::to_string(i) + ".E" + std::to_string(i * 7));
+    names.push_back("long.extension-beyond-a-slot");
+    MakeTree(tree.path(), names);
+    Paths patterns;
+    Paths expected;
+    for (int i = 0; i < 19; ++i) {
+        patterns.push_back(".e" + std::to_string(i * 7));
+        expected.push_back(tree / ("f" + std::to_string(i * 7) + ".e" + std::to_string(i * 7)));
+        expected.push_back(tree / ("g" + std::to_string(i) + ".E" + std::to_string(i * 7)));
+    }
+    patterns.push_back(".EXTENSION-beyond-a-slot");
+    expected.push_back(tree / "long.extension-beyond-a-slot");
+    for (bool exclude : {false, true}) {
+        Select(kKindPatterns, patterns, exclude);
+        Target({tree.path()}, {});
+        Collect(0, 1);
+        Paths files = Files();
+        EXPECT_EQ(files.size(), exclude ? names.size() - expected.size() : expected.size());
+        for (const std::string& path : expected) {
+            EXPECT_EQ(std::count(files.begin(), files.end(), path), exclude ? 0 : 1) << path;
+        }
+    }
+}
