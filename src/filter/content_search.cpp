@@ -1,10 +1,12 @@
 // The regular-expression test of one file through the outside library, and the library's loading.
 #include <windows.h>
 
+#include <cstdint>
 #include <cstring>
 
 #include "common/tables.h"
 #include "common/text.h"
+#include "filter/engine.h"
 #include "filter/filter.h"
 
 namespace {
@@ -65,12 +67,25 @@ bool ReadContents(const char* path, Subject* subject) {
     DWORD read = 0;
     if (!ReadFile(file.handle, subject->bytes, size, &read, nullptr)) read = 0;
     subject->bytes[read] = '\0';
-    const void* zero = std::memchr(subject->bytes, 0, read);
-    subject->length = zero ? static_cast<size_t>(static_cast<const char*>(zero) - subject->bytes) : read;
+    subject->length = SubjectLength(subject->bytes, read);
     return true;
 }
 
 }  // namespace
+
+// Eight bytes at a time: the platform's byte-wise scan costs as much as the search itself.
+size_t SubjectLength(const char* bytes, size_t length) {
+    constexpr uint64_t kOnes = 0x0101010101010101ull;
+    constexpr uint64_t kHighs = 0x8080808080808080ull;
+    size_t at = 0;
+    for (; at + sizeof(uint64_t) <= length; at += sizeof(uint64_t)) {
+        uint64_t word;
+        std::memcpy(&word, bytes + at, sizeof word);
+        if (((word - kOnes) & ~word & kHighs) != 0) break;
+    }
+    while (at < length && bytes[at] != '\0') ++at;
+    return at;
+}
 
 int RegexpLibrary(int release) {
     if (release) {

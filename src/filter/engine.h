@@ -60,6 +60,10 @@ bool EndsWithBackslash(const char* text);
 // separated by CR LF and never quoted.
 size_t BuildOutputText(int toClipboard, const char* arguments, const int* order, int orderCount, char* out);
 
+// The length of a content search's subject: the bytes before the first zero byte among the
+// first `length` bytes, or `length` when there is none.
+size_t SubjectLength(const char* bytes, size_t length);
+
 // True when `program` started with a parameter string of `parameterLength` bytes stays within the
 // platform's command-line limit.
 bool FitsCommandLine(const char* program, size_t parameterLength);
