@@ -10,9 +10,19 @@ namespace {
 long Files;
 long Hits;
 
+char Lower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// ASCII case folding only: the cheapest test that tells the extension apart.
 bool HasExtension(const char* name, const char* extension, size_t extensionLength) {
     size_t length = std::strlen(name);
-    return length >= extensionLength && lstrcmpiA(name + length - extensionLength, extension) == 0;
+    if (length < extensionLength) return false;
+    const char* tail = name + length - extensionLength;
+    for (size_t i = 0; i < extensionLength; ++i) {
+        if (Lower(tail[i]) != Lower(extension[i])) return false;
+    }
+    return true;
 }
 
 // `path` holds the folder in its first `length` bytes and has room for MAX_PATH bytes.
