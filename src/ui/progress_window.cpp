@@ -91,6 +91,18 @@ void SendToBar(UINT message, WPARAM wParam, LPARAM lParam) {
     UpdateWindow(ProgressBar);
 }
 
+// Takes paint messages, and no posted or input message, from the queue: on the way the display's
+// own events are handled, so parts of the window that the screen lost (drawn before the display
+// showed it, or covered meanwhile) come back.
+void PaintLostParts() {
+    MSG message;
+    for (HWND part : {ProgressWindow, TitleLine, LeftNote, RightNote, ProgressBar}) {
+        while (part != nullptr && PeekMessageA(&message, part, WM_PAINT, WM_PAINT, PM_REMOVE)) {
+            DispatchMessageA(&message);
+        }
+    }
+}
+
 // Shows the pending note and steps when the last repaint is long enough ago.
 void RepaintWhenDue() {
     DWORD now = GetTickCount();
@@ -100,6 +112,7 @@ void RepaintWhenDue() {
     if (PendingSteps > 0) SendToBar(PBM_DELTAPOS, static_cast<WPARAM>(PendingSteps), 0);
     RightNotePending = false;
     PendingSteps = 0;
+    PaintLostParts();
 }
 
 }  // namespace
@@ -112,7 +125,9 @@ void OpenProgressWindow(HWND owner) {
     RightNotePending = false;
     PendingSteps = 0;
     CreateDialogParamA(Instance, "PROGRESS", owner, ProgressProc, 0);
-    if (ProgressWindow != nullptr) RedrawWindow(ProgressWindow, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    if (ProgressWindow == nullptr) return;
+    RedrawWindow(ProgressWindow, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    PaintLostParts();
 }
 
 void SetProgressTitle(const char* text) {

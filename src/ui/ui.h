@@ -14,8 +14,9 @@ void AppendFixedItems(HMENU menu);
 INT_PTR CALLBACK OptionDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
 // The progress window: opened by a long filter run or a long sort, owned by `owner`. It is
-// written only by direct calls, since no message loop runs meanwhile; each call repaints what it
-// changed. Opening creates ProgressFont, closing deletes it. The range setter also sets step 1.
+// written only by direct calls, since no message loop runs meanwhile; the calls paint what they
+// changed themselves, the per-file note and step at most every 30 ms with the latest state.
+// Opening creates ProgressFont, closing deletes it. The range setter also sets step 1.
 void OpenProgressWindow(HWND owner);
 void SetProgressTitle(const char* text);
 void SetProgressLeftNote(const char* text);
