@@ -168,16 +168,12 @@ void BuildSortKey(const char* row, int sortMode, bool folderRow, char* key) {
     }
     PathParts parts;
     SplitPath(row, &parts);
-    const char* order[4];
-    if (sortMode == kSortModePath) {
-        order[0] = parts.drive, order[1] = parts.folder, order[2] = parts.ext, order[3] = parts.base;
-    } else if (folderRow) {
-        order[0] = parts.base, order[1] = parts.drive, order[2] = parts.folder, order[3] = "";
-    } else {
-        order[0] = parts.ext, order[1] = parts.base, order[2] = parts.drive, order[3] = parts.folder;
-    }
+    const char* const byLocation[] = {parts.drive, parts.folder, parts.ext, parts.base};
+    const char* const folderByName[] = {parts.base, parts.drive, parts.folder, ""};
+    const char* const fileByName[] = {parts.ext, parts.base, parts.drive, parts.folder};
+    const char* const* order = sortMode == kSortModePath ? byLocation : folderRow ? folderByName : fileByName;
     size_t at = 0;
-    for (const char* part : order) at = Append(key, at, part);
+    for (int i = 0; i < 4; ++i) at = Append(key, at, order[i]);
     key[at] = '\0';
 }
 
