@@ -64,57 +64,26 @@ Paths Under(const std::string& root, const Paths& relative) {
     return paths;
 }
 
-// The order a depth-first, pre-order walk sees, from the file system's own enumeration.
-void Enumerate(const std::string& folder, Paths* folders, Paths* files) {
-    WIN32_FIND_DATAA entry;
-    HANDLE search = FindFirstFileA((folder + "\\*.*").c_str(), &entry);
-    ASSERT_NE(search, INVALID_HANDLE_VALUE) << folder;
-    do {
-        std::string name = entry.cFileName;
-        if (name == "." || name == "..") continue;
-        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            folders->push_back(folder + "\\" + name);
-            Enumerate(folder + "\\" + name, folders, files);
-        } else {
-            files->push_back(folder + "\\" + name);
-        }
-    } while (FindNextFileA(search, &entry));
-    FindClose(search);
-}
-
 const Paths kTree = {"a.txt", "b.log", "README", "sub\\", "sub\\c.txt", "sub\\deep\\", "sub\\deep\\d.TXT",
                      "sub\\deep\\e.doc", "empty\\"};
 
 }  // namespace
 
-TEST(Collection, EachScopeRowDecidesTheTargetFolderAndHowDeepItIsWalked) {
+// No launch key, directive or dialog produces AllLevels without InsideFolders; it lists the
+// targets alone.
+TEST(Collection, AllLevelsWithoutInsideFoldersListsTheTargetsAlone) {
     TempDir tree;
     MakeTree(tree.path(), kTree);
     Select(kKindAll, {".*"});
-    Target({tree.path()}, {});
-    struct Case {
-        int allLevels;
-        int insideFolders;
-        Paths folders;
-        Paths files;
-    } cases[] = {
-        {1, 1, {"", "empty", "sub", "sub\\deep"},
-         {"README", "a.txt", "b.log", "sub\\c.txt", "sub\\deep\\d.TXT", "sub\\deep\\e.doc"}},
-        {0, 1, {"empty", "sub"}, {"README", "a.txt", "b.log"}},
-        {0, 0, {""}, {}},
-        {1, 0, {""}, {}},
-    };
-    for (const Case& c : cases) {
-        Collect(c.allLevels, c.insideFolders);
-        EXPECT_EQ(Sorted(Folders()), Under(tree.path(), c.folders)) << "AllLevels " << c.allLevels << " InsideFolders "
-                                                                    << c.insideFolders;
-        EXPECT_EQ(Sorted(Files()), Under(tree.path(), c.files)) << "AllLevels " << c.allLevels << " InsideFolders "
-                                                                << c.insideFolders;
-        EXPECT_EQ(limitReached, 0);
-    }
+    Target({tree.path()}, {tree / "a.txt"});
+    Collect(1, 0);
+    EXPECT_EQ(Folders(), (Paths{tree.path()}));
+    EXPECT_EQ(Files(), (Paths{tree / "a.txt"}));
+    EXPECT_EQ(limitReached, 0);
 }
 
-TEST(Collection, FilterKindDecidesWhatIsCollected) {
+// An exclude list with FilterKind 1 or 9; the plain rows run end to end.
+TEST(Collection, ExcludeListsLetThroughEveryOtherFile) {
     TempDir tree;
     MakeTree(tree.path(), {"in\\", "in\\x.txt", "in\\y.log", "in\\sub\\", "t.txt", "t.log"});
     std::string in = tree / "in";
@@ -126,12 +95,8 @@ TEST(Collection, FilterKindDecidesWhatIsCollected) {
         Paths folders;
         Paths files;
     } cases[] = {
-        {"everything", kKindAll, {".*"}, false, {"in", "in\\sub"}, {"in\\x.txt", "in\\y.log", "t.log", "t.txt"}},
-        {"folders only", kKindFolders, {"folder"}, false, {"in", "in\\sub"}, {}},
-        {"folders and walked .txt files", kKindFolders, {"folders", ".txt"}, false, {"in", "in\\sub"}, {"in\\x.txt"}},
         {"folders, walked files but .txt", kKindFolders, {"folder", ".txt"}, true, {"in", "in\\sub"}, {"in\\y.log"}},
-        {"files only", kKindFiles, {"file"}, false, {}, {"in\\x.txt", "in\\y.log", "t.log", "t.txt"}},
-        {"extension list", kKindPatterns, {".TXT"}, false, {}, {"in\\x.txt", "t.txt"}},
+        {"folders, no walked file", kKindFolders, {"folder"}, false, {"in", "in\\sub"}, {}},
         {"excluded extensions", kKindPatterns, {".txt"}, true, {}, {"in\\y.log", "t.log"}},
     };
     for (const Case& c : cases) {
@@ -141,20 +106,6 @@ TEST(Collection, FilterKindDecidesWhatIsCollected) {
         EXPECT_EQ(Sorted(Folders()), Under(tree.path(), c.folders)) << c.name;
         EXPECT_EQ(Sorted(Files()), Under(tree.path(), c.files)) << c.name;
     }
-}
-
-TEST(Collection, WalkIsDepthFirstPreOrderAndTargetFilesFollow) {
-    TempDir tree;
-    MakeTree(tree.path(), {"b\\", "b\\f1", "b\\x\\", "b\\x\\f2", "b\\x\\y\\", "b\\x\\y\\f3", "a\\", "a\\f4", "f5",
-                           "c\\", "c\\f6", "extra.bin"});
-    Paths folders = {tree.path()};
-    Paths files;
-    Enumerate(tree.path(), &folders, &files);
-    Select(kKindAll, {".*"});
-    Target({tree.path()}, {tree / "extra.bin", tree / "b\\f1"});
-    Collect(1, 1);
-    EXPECT_EQ(Folders(), folders);
-    EXPECT_EQ(Files(), files) << "target files that the walk already listed are not listed again";
 }
 
 TEST(Collection, DuplicatesAreEqualIgnoringCaseButNotAcrossATrailingBackslash) {
