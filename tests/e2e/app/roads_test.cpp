@@ -29,7 +29,9 @@ Outcome RunToEnd(const KorvalInstall& install, const std::string& arguments, Pic
     KorvalProcess process(install.exe(), arguments, install.folder());
     std::optional<DWORD> code;
     for (int i = 0; i < 400 && !(code = process.Wait(50)); ++i) {
-        if (auto dialog = WaitForDialog(process.id(), 0)) {
+        auto dialog = WaitForDialog(process.id(), 0);
+        // The option dialog is shown before its controls exist: wait for its button or a box's text.
+        if (dialog && (GetDlgItem(dialog->window, 201) != nullptr || !dialog->text.empty())) {
             bool option = GetDlgItem(dialog->window, 201) != nullptr;
             outcome.optionDialog = outcome.optionDialog || option;
             if (!option) outcome.box = dialog->title + ": " + dialog->text;
