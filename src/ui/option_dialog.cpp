@@ -6,6 +6,7 @@
 #include "app/app.h"
 #include "common/tables.h"
 #include "common/text.h"
+#include "ui/controls.h"
 #include "ui/menu_parts.h"
 #include "ui/ui.h"
 
@@ -21,16 +22,6 @@ HWND OkButton;
 int Dragging;
 POINT LastCursor;
 
-struct ControlLayout {
-    const char* className;
-    DWORD style;
-    int x;
-    int y;
-    int width;
-    int height;
-    int id;
-};
-
 constexpr ControlLayout kScopeLayout = {"STATIC", WS_CHILD | WS_VISIBLE | SS_CENTER, 0, 2, 140, 16, kScopeLabelId};
 constexpr ControlLayout kCountLayout = {"STATIC", WS_CHILD | WS_VISIBLE | WS_TABSTOP | SS_CENTER, 0, 20, 140, 17,
                                         kCountLabelId};
@@ -42,14 +33,6 @@ constexpr char kAllLevelsText[] = "[ 全階層 ]";
 constexpr char kInsideFoldersText[] = "[ 転送フォルダ内部 ]";
 constexpr char kFoldersOnlyOpeningText[] = "[ 転送フォルダのみ ]";
 constexpr char kTargetsOnlyText[] = "[ 転送分のみ ]";
-
-HWND CreateControl(HWND dialog, const ControlLayout& layout, const char* text) {
-    HWND control = CreateWindowExA(0, layout.className, text, layout.style, layout.x, layout.y, layout.width,
-                                   layout.height, dialog, reinterpret_cast<HMENU>(static_cast<INT_PTR>(layout.id)),
-                                   Instance, nullptr);
-    SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(DialogFont), TRUE);
-    return control;
-}
 
 void ShowCounts() {
     char text[64];
@@ -73,11 +56,11 @@ void LayOutDialog(HWND dialog) {
     MoveWindow(dialog, MenuPosition.x, MenuPosition.y, kDialogWidth, kDialogHeight, TRUE);
     ShowWindow(dialog, SW_SHOW);
     DialogFont = CreateUiFont("ＭＳ Ｐゴシック", 13);
-    ScopeLabel = CreateControl(dialog, kScopeLayout, OpeningScopeText());
-    CountLabel = CreateControl(dialog, kCountLayout, "");
+    ScopeLabel = CreateControl(dialog, kScopeLayout, OpeningScopeText(), DialogFont);
+    CountLabel = CreateControl(dialog, kCountLayout, "", DialogFont);
     ShowCounts();
-    OkButton = CreateControl(dialog, kOkLayout, "&OK");
-    CreateControl(dialog, kCancelLayout, "&CANCEL");
+    OkButton = CreateControl(dialog, kOkLayout, "&OK", DialogFont);
+    CreateControl(dialog, kCancelLayout, "&CANCEL", DialogFont);
     SetFocus(CountLabel);
 }
 

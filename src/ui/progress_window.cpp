@@ -5,6 +5,7 @@
 #include "app/app.h"
 #include "common/tables.h"
 #include "common/text.h"
+#include "ui/controls.h"
 #include "ui/ui.h"
 
 namespace {
@@ -42,21 +43,15 @@ int PendingSteps;
 
 struct ControlPlace {
     HWND* handle;
-    const char* className;
-    DWORD style;
-    int x;
-    int y;
-    int width;
-    int height;
-    int id;
+    ControlLayout layout;
     bool takesFont;
 };
 
 const ControlPlace kControls[] = {
-    {&TitleLine, "STATIC", WS_CHILD | WS_VISIBLE | SS_CENTER, 10, 2, 127, 15, kTitleLineId, true},
-    {&LeftNote, "STATIC", WS_CHILD | WS_VISIBLE, 10, 20, 30, 15, kLeftNoteId, true},
-    {&RightNote, "STATIC", WS_CHILD | WS_VISIBLE | SS_RIGHT, 47, 20, 90, 15, kRightNoteId, true},
-    {&ProgressBar, PROGRESS_CLASSA, WS_CHILD | WS_VISIBLE | PBS_SMOOTH, 10, 35, 127, 15, kProgressBarId, false},
+    {&TitleLine, {"STATIC", WS_CHILD | WS_VISIBLE | SS_CENTER, 10, 2, 127, 15, kTitleLineId}, true},
+    {&LeftNote, {"STATIC", WS_CHILD | WS_VISIBLE, 10, 20, 30, 15, kLeftNoteId}, true},
+    {&RightNote, {"STATIC", WS_CHILD | WS_VISIBLE | SS_RIGHT, 47, 20, 90, 15, kRightNoteId}, true},
+    {&ProgressBar, {PROGRESS_CLASSA, WS_CHILD | WS_VISIBLE | PBS_SMOOTH, 10, 35, 127, 15, kProgressBarId}, false},
 };
 
 void LayOut(HWND window) {
@@ -64,10 +59,7 @@ void LayOut(HWND window) {
                TRUE);
     ShowWindow(window, SW_SHOW);
     for (const ControlPlace& place : kControls) {
-        *place.handle = CreateWindowExA(0, place.className, "", place.style, place.x, place.y, place.width,
-                                        place.height, window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(place.id)),
-                                        Instance, nullptr);
-        if (place.takesFont) SendMessageA(*place.handle, WM_SETFONT, reinterpret_cast<WPARAM>(ProgressFont), TRUE);
+        *place.handle = CreateControl(window, place.layout, "", place.takesFont ? ProgressFont : nullptr);
     }
 }
 
