@@ -1,9 +1,11 @@
-// Filter runs of a real Korval.exe on real trees: the exact bytes it delivers to the clipboard or
-// hands to a started program, and the boxes it shows on the way.
+// Filter runs of a real Korval.exe on real trees, one row each: the exact bytes it delivers to the
+// clipboard or hands to a started program, and the boxes it shows on the way.
 #include <gtest/gtest.h>
 #include <shlwapi.h>
 
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "support/wine_test.h"
@@ -16,40 +18,8 @@ using Paths = std::vector<std::string>;
 
 constexpr char kUntouched[] = "untouched";
 constexpr char kLimitQuestion[] = "対象データが1000件を超えました。\r\n処理を続行しますか？";
-constexpr char kEmptyResult[] = "対象データがありません！";
 
-struct Box {
-    std::string title;
-    std::string text;
-    bool yesNo = false;  // Yes and No buttons and no OK button
-};
-
-struct Outcome {
-    bool ended = false;
-    std::string clipboard;
-    std::vector<Box> boxes;
-};
-
-// Runs Korval to its end; each message box it shows is recorded and answered with `answer`.
-Outcome Start(const KorvalInstall& install, const std::string& arguments, int answer = IDOK) {
-    SetClipboardText(kUntouched);
-    Outcome outcome;
-    KorvalProcess process(install.exe(), arguments, install.folder());
-    for (int i = 0; i < 1200 && !process.Wait(50).has_value(); ++i) {
-        if (auto box = WaitForDialog(process.id(), 0)) {
-            HWND window = box->window;
-            bool yesNo = GetDlgItem(window, IDYES) && GetDlgItem(window, IDNO) && !GetDlgItem(window, IDOK);
-            outcome.boxes.push_back({box->title, box->text, yesNo});
-            PressButton(box->window, answer);
-            for (int j = 0; j < 100 && IsWindow(box->window); ++j) Sleep(20);
-        }
-    }
-    outcome.ended = process.Wait(0).has_value();
-    outcome.clipboard = ClipboardText().value_or("");
-    return outcome;
-}
-
-std::string Quoted(const std::string& path) {
+std::string Q(const std::string& path) {
     return "\"" + path + "\"";
 }
 
@@ -59,284 +29,198 @@ std::string Lines(const Paths& paths) {
     return text;
 }
 
-// Folders and files in the order of a depth-first, pre-order walk through the file system.
-void Walk(const std::string& folder, Paths* folders, Paths* files) {
+Paths Join(Paths paths, const Paths& more) {
+    paths.insert(paths.end(), more.begin(), more.end());
+    return paths;
+}
+
+// The expected lists come from the file system's own depth-first, pre-order enumeration.
+void Walk(const std::string& folder, bool allLevels, Paths* folders, Paths* files) {
     WIN32_FIND_DATAA entry;
     HANDLE search = FindFirstFileA((folder + "\\*.*").c_str(), &entry);
     if (search == INVALID_HANDLE_VALUE) return;
     do {
-        std::string name = entry.cFileName;
+        std::string name = entry.cFileName, path = folder + "\\" + name;
         if (name == "." || name == "..") continue;
-        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            folders->push_back(folder + "\\" + name);
-            Walk(folder + "\\" + name, folders, files);
+        if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            files->push_back(path);
         } else {
-            files->push_back(folder + "\\" + name);
+            folders->push_back(path);
+            if (allLevels) Walk(path, true, folders, files);
         }
     } while (FindNextFileA(search, &entry));
     FindClose(search);
 }
 
-std::string Settings(const std::string& system, const std::string& filters, const std::string& exec = "") {
-    return "[system]\r\n" + system + "%end\r\n[filter]\r\n" + filters + "%end\r\n[exec]\r\n" + exec + "%end\r\n";
+Paths Pick(const Paths& files, const Paths& extensions, bool listed) {
+    Paths kept;
+    for (const std::string& file : files) {
+        bool found = false;
+        for (const std::string& e : extensions) {
+            found = found || StrCmpIA(PathFindExtensionA(file.c_str()), e.c_str()) == 0;
+        }
+        if (found == listed) kept.push_back(file);
+    }
+    return kept;
 }
+
+class LockedFile {
+public:
+    explicit LockedFile(const std::string& path)
+        : handle_(CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)) {}
+    ~LockedFile() { CloseHandle(handle_); }
+    LockedFile(const LockedFile&) = delete;
+    LockedFile& operator=(const LockedFile&) = delete;
+
+private:
+    HANDLE handle_;
+};
+
+struct Row {
+    const char* name;
+    std::string settings;
+    std::string arguments;
+    std::string delivered;
+    std::string box = "";          // the one message box's text, empty for none
+    int answer = IDOK;
+    std::optional<std::string> started = std::nullopt;  // after the recorder's quoted path; none: nothing starts
+    bool library = true;
+};
 
 }  // namespace
 
-TEST(FilterRun, EachScopeRowDecidesWhatIsLookedAt) {
-    TempDir tree;
-    MakeTree(tree.path(), {"a.txt", "sub\\", "sub\\b.txt", "sub\\deep\\", "sub\\deep\\c.txt"});
-    Paths folders = {tree.path()};
-    Paths files;
-    Walk(tree.path(), &folders, &files);
-    struct Case {
-        const char* name;
-        const char* system;
-        const char* extra;
-        std::string delivered;
-    } cases[] = {
-        {"the targets alone", "", "", tree.path()},
-        {"Shift: inside the folder, one level", "", " /#k=sft", Lines({tree / "sub", tree / "a.txt"})},
-        {"@sub: the folder and all its levels", "@sub\r\n", "", Lines(folders) + "\r\n" + Lines(files)},
-    };
-    for (const Case& c : cases) {
-        KorvalInstall install(Settings(c.system, "All\r\n>.*\r\n"));
-        Outcome outcome = Start(install, "/#f=\"All\" /#e1 " + Quoted(tree.path()) + c.extra);
-        EXPECT_TRUE(outcome.ended) << c.name;
-        EXPECT_TRUE(outcome.boxes.empty()) << c.name << ": " << outcome.boxes[0].text;
-        EXPECT_EQ(outcome.clipboard, c.delivered) << c.name;
-    }
-}
-
-TEST(FilterRun, EachFilterKindCollectsItsOwnItems) {
-    TempDir tree;
-    MakeTree(tree.path(), {"in\\", "in\\x.txt", "in\\y.LOG", "in\\z", "in\\sub\\", "t.txt", "t.bak"});
-    std::string in = tree / "in";
-    Paths folders = {in};
-    Paths files;
-    Walk(in, &folders, &files);
-    auto only = [&](const std::vector<std::string>& extensions, bool keep) {
-        Paths kept;
-        for (const std::string& file : files) {
-            bool listed = false;
-            for (const std::string& extension : extensions) {
-                listed = listed || StrCmpIA(PathFindExtensionA(file.c_str()), extension.c_str()) == 0;
-            }
-            if (listed == keep) kept.push_back(file);
-        }
-        return kept;
-    };
-    std::string filters =
-        "Everything\r\n>.*\r\nFolders\r\n>Folder\r\nFoldersAndText\r\n>folder;.txt\r\nFiles\r\n>files\r\n"
-        "Text\r\n>.log;.TXT\r\nNotText\r\n>$.txt\r\n";
-    KorvalInstall install(Settings("@sub\r\n", filters));
-    std::string targets = Quoted(in) + " " + Quoted(tree / "t.txt") + " " + Quoted(tree / "t.bak");
-    struct Case {
-        const char* entry;
-        Paths delivered;
-    } cases[] = {
-        {"Everything", [&] {
-             Paths all = folders;
-             for (const Paths& part : {files, Paths{tree / "t.txt", tree / "t.bak"}}) {
-                 all.insert(all.end(), part.begin(), part.end());
-             }
-             return all;
-         }()},
-        {"Folders", folders},
-        {"FoldersAndText", [&] {
-             Paths all = folders;
-             for (const std::string& file : only({".txt"}, true)) all.push_back(file);
-             return all;
-         }()},
-        {"Files", [&] {
-             Paths all = files;
-             all.push_back(tree / "t.txt");
-             all.push_back(tree / "t.bak");
-             return all;
-         }()},
-        {"Text", [&] {
-             Paths all = only({".txt", ".log"}, true);
-             all.push_back(tree / "t.txt");
-             return all;
-         }()},
-        {"NotText", [&] {
-             Paths all = only({".txt"}, false);
-             all.push_back(tree / "t.bak");
-             return all;
-         }()},
-    };
-    for (const Case& c : cases) {
-        Outcome outcome = Start(install, "/#f=\"" + std::string(c.entry) + "\" /#e1 " + targets);
-        EXPECT_EQ(outcome.clipboard, Lines(c.delivered)) << c.entry;
-    }
-}
-
-TEST(FilterRun, EveryEntryIsListedOnceInWalkOrderWhateverTheTargetsRepeat) {
-    TempDir tree;
-    MakeTree(tree.path(), {"b\\", "b\\one.txt", "b\\x\\", "b\\x\\two.txt", "a\\", "a\\three.txt", "four.txt"});
-    Paths folders = {tree.path()};
-    Paths files;
-    Walk(tree.path(), &folders, &files);
-    KorvalInstall install(Settings("@sub\r\n", "All\r\n>.*\r\n"));
-    std::string upperFile = tree / "B\\ONE.TXT";
-    Outcome outcome = Start(install, "/#f=\"All\" /#e1 " + Quoted(tree.path()) + " " + Quoted(tree / "b") + " " +
-                                       Quoted(tree / "b\\x") + " " + Quoted(upperFile) + " " + Quoted(tree / "four.txt"));
-    EXPECT_EQ(outcome.clipboard, Lines(folders) + "\r\n" + Lines(files));
-}
-
-TEST(FilterRun, AtTheLimitTheUserDecides) {
-    TempDir tree;
+TEST(FilterRun, EachRowDeliversExactlyItsBytes) {
+    TempDir t;
+    std::string p = t / "p", s = t / "s", w = t / "w", docs = t / "My Docs";
+    MakeTree(t.path(), {"p\\b\\", "p\\b\\one.txt", "p\\b\\x\\", "p\\b\\x\\two.LOG", "p\\b\\x\\z", "p\\a\\",
+                        "p\\a\\three.txt", "p\\four.bak", "My Docs\\", "b c.txt", "s\\z\\", "s\\z\\b.txt", "s\\z\\a.log",
+                        "s\\z\\a\\", "s\\a\\", "s\\a\\z.txt", "s\\a\\c.log", "s\\a\\m.doc", "s\\b.old\\"});
     Paths names;
     for (int i = 0; i < 1000; ++i) names.push_back("many\\f" + std::to_string(1000 + i) + ".txt");
-    MakeTree(tree.path(), names);
-    Paths folders;
-    Paths files;
-    Walk(tree / "many", &folders, &files);
-    KorvalInstall install(Settings("@sub\r\n", "Text\r\n>.txt\r\n"));
-    std::string arguments = "/#f=\"Text\" /#e1 " + Quoted(tree / "many");
-
-    Outcome exact = Start(install, arguments);
-    EXPECT_TRUE(exact.boxes.empty()) << "1000 entries and no more need no question";
-    EXPECT_EQ(exact.clipboard, Lines(files));
-
-    WriteBytes(tree / "many\\zz.txt", "one too many");
-    files.clear();
-    Walk(tree / "many", &folders, &files);
-    Outcome declined = Start(install, arguments, IDNO);
-    ASSERT_EQ(declined.boxes.size(), 1u);
-    EXPECT_EQ(declined.boxes[0].title, "Korval");
-    EXPECT_EQ(declined.boxes[0].text, kLimitQuestion);
-    EXPECT_TRUE(declined.boxes[0].yesNo);
-    EXPECT_EQ(declined.clipboard, kUntouched) << "No delivers nothing";
-    EXPECT_TRUE(declined.ended);
-
-    Outcome accepted = Start(install, arguments, IDYES);
-    ASSERT_EQ(accepted.boxes.size(), 1u);
-    EXPECT_EQ(accepted.boxes[0].text, kLimitQuestion);
-    files.resize(1000);
-    EXPECT_EQ(accepted.clipboard, Lines(files)) << "Yes delivers the first 1000";
-}
-
-TEST(FilterRun, NothingToDeliverIsSaidAndNothingIsDelivered) {
-    TempDir tree;
-    MakeTree(tree.path(), {"a.txt", "sub\\"});
-    KorvalInstall install(Settings("", "Folders\r\n>folder\r\n"));
-    // Folders only, with target files alone.
-    Outcome outcome = Start(install, "/#f=\"Folders\" /#e1 " + Quoted(tree / "a.txt"));
-    ASSERT_EQ(outcome.boxes.size(), 1u);
-    EXPECT_EQ(outcome.boxes[0].title, "Korval");
-    EXPECT_EQ(outcome.boxes[0].text, kEmptyResult);
-    EXPECT_EQ(outcome.clipboard, kUntouched);
-    EXPECT_TRUE(outcome.ended);
-}
-
-TEST(FilterRun, BothSortModesRegroupByTheExtensionListUnlessExcluded) {
-    TempDir tree;
-    MakeTree(tree.path(), {"z\\", "z\\b.txt", "z\\a.log", "a\\", "a\\z.txt", "a\\c.log", "a\\m.doc", "b.old\\"});
-    std::string t = tree.path();
-    std::string targets = Quoted(t + "\\z") + " " + Quoted(t + "\\b.old") + " " + Quoted(t + "\\a");
-    std::string filters = "Grouped\r\n>.txt;.log\r\nExcluded\r\n>$.doc\r\nAll\r\n>.*\r\n";
-    struct Case {
-        const char* system;
-        const char* entry;
-        Paths delivered;
-    } cases[] = {
-        {"@sub\r\n@sort=1\r\n", "Grouped",
-         {t + "\\a\\z.txt", t + "\\z\\b.txt", t + "\\a\\c.log", t + "\\z\\a.log"}},
-        {"@sub\r\n@sort=2\r\n", "Grouped",
-         {t + "\\z\\b.txt", t + "\\a\\z.txt", t + "\\z\\a.log", t + "\\a\\c.log"}},
-        {"@sub\r\n@sort=1\r\n", "Excluded",
-         {t + "\\a\\c.log", t + "\\a\\z.txt", t + "\\z\\a.log", t + "\\z\\b.txt"}},
-        {"@sub\r\n@sort=2\r\n", "Excluded",
-         {t + "\\z\\a.log", t + "\\a\\c.log", t + "\\z\\b.txt", t + "\\a\\z.txt"}},
-        {"@sort=1\r\n", "All", {t + "\\a", t + "\\b.old", t + "\\z"}},
-        {"@sort=2\r\n", "All", {t + "\\a", t + "\\b.old", t + "\\z"}},
-    };
-    for (const Case& c : cases) {
-        KorvalInstall install(Settings(c.system, filters));
-        Outcome outcome = Start(install, "/#f=\"" + std::string(c.entry) + "\" /#e1 " + targets);
-        EXPECT_EQ(outcome.clipboard, Lines(c.delivered)) << c.system << c.entry;
-    }
-}
-
-TEST(FilterRun, ADriveRootLosesItsBackslashUnlessKept) {
-    struct Case {
-        const char* system;
-        const char* delivered;
-    } cases[] = {{"", "C:"}, {"@bs\r\n", "C:\\"}};
-    for (const Case& c : cases) {
-        KorvalInstall install(Settings(c.system, "Folders\r\n>folder\r\n"));
-        Outcome outcome = Start(install, "/#f=\"Folders\" /#e1 C:\\");
-        EXPECT_EQ(outcome.clipboard, c.delivered) << c.system;
-    }
-}
-
-TEST(FilterRun, AProgramGetsQuotedArgumentsInItsOwnFolderAndTheClipboardPlainLines) {
-    TempDir tree;
-    MakeTree(tree.path(), {"My Docs\\", "a.txt", "b c.txt"});
-    std::string folder = tree / "My Docs";
-    std::string targets = Quoted(folder) + " " + Quoted(tree / "a.txt") + " " + Quoted(tree / "b c.txt");
-    struct Case {
-        const char* system;
-        std::string folderArgument;
-    } cases[] = {
-        {"", Quoted(folder)},
-        // The kept backslash is doubled inside the quotes so that it does not escape the closing quote.
-        {"@bs\r\n", Quoted(folder + "\\\\")},
-    };
-    for (const Case& c : cases) {
-        KorvalInstall probe("");
-        std::string recorder = probe.InstallRecorder();
-        KorvalInstall install(Settings(c.system, "All | Rec\r\n>.*\r\n", recorder + " | Rec\r\n>-x\r\n"));
-        Outcome outcome = Start(install, "/#f=\"All\" " + targets);
-        EXPECT_EQ(outcome.clipboard, kUntouched) << c.system;
-        auto commandLine = probe.RecordedCommandLine();
-        ASSERT_TRUE(commandLine.has_value()) << c.system << ": the program was not started";
-        EXPECT_EQ(*commandLine, Quoted(recorder) + " -x " + c.folderArgument + " " + tree / "a.txt" + " " +
-                                    Quoted(tree / "b c.txt"))
-            << c.system;
-        EXPECT_EQ(probe.RecordedFolder(), probe.folder()) << "the working folder is the program's own";
-
-        Outcome copied = Start(install, "/#f=\"All\" /#e1 " + targets);
-        std::string kept = c.system[0] != '\0' ? "\\" : "";
-        EXPECT_EQ(copied.clipboard, Lines({folder + kept, tree / "a.txt", tree / "b c.txt"})) << c.system;
-    }
-}
-
-TEST(FilterRun, E1CopiesOnlyAndE2StartsTheProgramWithItsArgumentsAfterTheCopy) {
-    TempDir tree;
-    MakeTree(tree.path(), {"a.txt"});
+    for (int i = 0; i < 300; ++i) names.push_back("long\\" + std::string(120, 'n') + std::to_string(i) + ".txt");
+    MakeTree(t.path(), names);
+    const std::vector<std::pair<std::string, std::string>> words = {
+        {"a.txt", "first line\r\nthe needle is here\r\n"}, {"b.txt", "nothing to see"}, {"c.log", "a needle in a log"},
+        {"sub\\d.txt", "NEEDLE in capitals"}, {"sub\\needle.txt", "a name, no contents"},
+        {"zero.txt", std::string("abc\0needle", 10)}, {"early.txt", std::string("needle\0abc", 10)},
+        {"empty.txt", ""}, {"plain.log", "no pin here"}, {"other.log", "no pin either"},
+        {"names\\a.b.c", "x"}, {"names\\ab", "x"}, {"names\\x.b", "x"}};
+    for (const auto& [name, bytes] : words) WriteBytes(w + "\\" + name, bytes);
+    LockedFile locked(w + "\\other.log");
     KorvalInstall probe("");
-    std::string recorder = probe.InstallRecorder();
-    KorvalInstall install(Settings("", "Text | Rec\r\n>.txt\r\n", recorder + " | Rec\r\n>-x -y\r\n"));
-    std::string record = probe.folder() + "\\record.txt";
+    std::string recorder = probe.InstallRecorder(), record = probe.folder() + "\\record.txt";
+    auto settings = [&](const std::string& system, const std::string& filters, const std::string& regexps = "") {
+        return "[system]\r\n" + system + "%end\r\n[filter]\r\n" + filters + "%end\r\n[regexp]\r\n" + regexps +
+               "%end\r\n[exec]\r\n" + recorder + " | Rec\r\n>-x\r\n%end\r\n";
+    };
 
-    Outcome copied = Start(install, "/#f=\"Text\" /#e1 " + Quoted(tree / "a.txt"));
-    EXPECT_EQ(copied.clipboard, tree / "a.txt");
-    Sleep(500);
-    EXPECT_FALSE(PathFileExistsA(record.c_str())) << "/#e1 starts nothing";
+    Paths all = {p}, allFiles, top, topFiles, in = {p + "\\b"}, inFiles, none, manyFiles, longFiles;
+    Walk(p, true, &all, &allFiles);
+    Walk(p, false, &top, &topFiles);
+    Walk(p + "\\b", true, &in, &inFiles);
+    Walk(t / "many", true, &none, &manyFiles);
+    Walk(t / "long", true, &none, &longFiles);
+    Paths inAll = Join(inFiles, {p + "\\four.bak", p + "\\a\\three.txt"});
+    std::string filters = "Everything\r\n>.*\r\nFolders\r\n>Folder\r\nFoldersAndText\r\n>folder;.txt\r\n"
+                          "Files\r\n>files\r\nText | Rec\r\n>.TXT;.log\r\nNotText\r\n>$.txt\r\n";
+    std::string kinds = settings("", filters), sub = settings("@sub\r\n", filters), keep = settings("@bs\r\n", filters);
+    std::string in3 = " " + Q(p + "\\b") + " " + Q(p + "\\four.bak") + " " + Q(p + "\\a\\three.txt");
+    std::string sorts = "Grouped\r\n>.txt;.log;.TXT\r\nExcluded\r\n>$.doc\r\nFolders\r\n>folder\r\n";
+    std::string sort1 = settings("@sub\r\n@sort=1\r\n", sorts), sort2 = settings("@sub\r\n@sort=2\r\n", sorts);
+    std::string sortTargets = " " + Q(s + "\\z") + " " + Q(s + "\\b.old") + " " + Q(s + "\\a");
+    std::string quoting = " " + Q(docs) + " " + Q(p + "\\a\\three.txt") + " " + Q(t / "b c.txt");
+    std::string regexps = "Needle\r\n>*needle\r\nNoNeedle\r\n>$*needle\r\nEmpty\r\n>*^$\r\n";
+    std::string wordsRun = settings("@sub\r\n@sort=1\r\n", "Text\r\n>.txt\r\n", regexps), wq = " " + Q(w);
+    std::string bare = settings("@sub\r\n@sort=1\r\n", "Text\r\n>.txt\r\n");
 
-    Outcome started = Start(install, "/#f=\"Text\" /#e2 " + Quoted(tree / "a.txt"));
-    EXPECT_EQ(started.clipboard, tree / "a.txt");
-    auto commandLine = probe.RecordedCommandLine();
-    ASSERT_TRUE(commandLine.has_value()) << "/#e2 starts the program after the copy";
-    EXPECT_EQ(commandLine->substr(commandLine->size() - 6), " -x -y") << *commandLine;
-    EXPECT_EQ(commandLine->find("a.txt"), std::string::npos) << "the list is not passed: " << *commandLine;
-}
-
-TEST(FilterRun, AListTooLongForACommandLineGoesWholeToTheClipboard) {
-    TempDir tree;
-    Paths names;
-    for (int i = 0; i < 300; ++i) names.push_back("long names\\" + std::string(120, 'n') + std::to_string(i) + ".txt");
-    MakeTree(tree.path(), names);
-    Paths folders;
-    Paths files;
-    Walk(tree / "long names", &folders, &files);
-    KorvalInstall probe("");
-    std::string recorder = probe.InstallRecorder();
-    KorvalInstall install(Settings("@sub\r\n", "Text | Rec\r\n>.txt\r\n", recorder + " | Rec\r\n>-x\r\n"));
-    Outcome outcome = Start(install, "/#f=\"Text\" " + Quoted(tree / "long names"));
-    EXPECT_EQ(outcome.clipboard, Lines(files));
-    Sleep(500);
-    EXPECT_FALSE(PathFileExistsA((probe.folder() + "\\record.txt").c_str())) << "no program with part of the list";
+    const Row rows[] = {
+        {"targets alone", kinds, "/#f=\"Everything\" /#e1 " + Q(p), p},
+        {"Shift: one level inside", kinds, "/#f=\"Everything\" /#e1 /#k=sft " + Q(p), Lines(Join(top, topFiles))},
+        {"@sub, walk order, duplicates", sub,
+         "/#f=\"Everything\" /#e1 " + Q(p) + " " + Q(p + "\\B") + " " + Q(p) + " " + Q(p + "\\b\\x") + " " +
+             Q(p + "\\B\\ONE.TXT") + " " + Q(p + "\\four.bak"),
+         Lines(Join(all, allFiles))},
+        {"kind 0", sub, "/#f=\"Everything\" /#e1" + in3, Lines(Join(in, inAll))},
+        {"kind 1", sub, "/#f=\"Folders\" /#e1" + in3, Lines(in)},
+        {"kind 1 testing walked files", sub, "/#f=\"FoldersAndText\" /#e1" + in3,
+         Lines(Join(in, Pick(inFiles, {".txt"}, true)))},
+        {"kind 2", sub, "/#f=\"Files\" /#e1" + in3, Lines(inAll)},
+        {"kind 9, not regrouped unsorted", sub, "/#f=\"Text\" /#e1" + in3, Lines(Pick(inAll, {".txt", ".log"}, true))},
+        {"kind 9 excluding", sub, "/#f=\"NotText\" /#e1" + in3, Lines(Pick(inAll, {".txt"}, false))},
+        {"nothing", kinds, "/#f=\"Folders\" /#e1 " + Q(p + "\\four.bak"), kUntouched, "対象データがありません！"},
+        {"exactly 1000", sub, "/#f=\"Files\" /#e1 " + Q(t / "many"), Lines(manyFiles)},
+        {"a duplicate beyond 1000, No", sub, "/#f=\"Files\" /#e1 " + Q(t / "many") + " " + Q(manyFiles[0]),
+         kUntouched, kLimitQuestion, IDNO},
+        {"a later folder beyond 1000, Yes", sub, "/#f=\"Files\" /#e1 " + Q(t / "many") + " " + Q(p + "\\a"),
+         Lines(manyFiles), kLimitQuestion, IDYES},
+        {"@sort=1 grouped", sort1, "/#f=\"Grouped\" /#e1" + sortTargets,
+         Lines({s + "\\a\\z.txt", s + "\\z\\b.txt", s + "\\a\\c.log", s + "\\z\\a.log"})},
+        {"@sort=2 grouped", sort2, "/#f=\"Grouped\" /#e1" + sortTargets,
+         Lines({s + "\\z\\b.txt", s + "\\a\\z.txt", s + "\\z\\a.log", s + "\\a\\c.log"})},
+        {"@sort=1 excluded", sort1, "/#f=\"Excluded\" /#e1" + sortTargets,
+         Lines({s + "\\a\\c.log", s + "\\a\\z.txt", s + "\\z\\a.log", s + "\\z\\b.txt"})},
+        {"@sort=2 excluded", sort2, "/#f=\"Excluded\" /#e1" + sortTargets,
+         Lines({s + "\\z\\a.log", s + "\\a\\c.log", s + "\\z\\b.txt", s + "\\a\\z.txt"})},
+        {"@sort=1 folders", sort1, "/#f=\"Folders\" /#e1" + sortTargets,
+         Lines({s + "\\a", s + "\\b.old", s + "\\z", s + "\\z\\a"})},
+        {"@sort=2 folders", sort2, "/#f=\"Folders\" /#e1" + sortTargets,
+         Lines({s + "\\a", s + "\\z\\a", s + "\\b.old", s + "\\z"})},
+        {"drive root", kinds, "/#f=\"Folders\" /#e1 C:\\", "C:"},
+        {"drive root, @bs", keep, "/#f=\"Folders\" /#e1 C:\\", "C:\\"},
+        {"program", kinds, "/#f=\"Everything\"" + quoting, kUntouched, "", IDOK,
+         "-x " + Q(docs) + " " + p + "\\a\\three.txt " + Q(t / "b c.txt")},
+        // The kept backslash is doubled so that it does not escape the closing quote.
+        {"program, @bs", keep, "/#f=\"Everything\"" + quoting, kUntouched, "", IDOK,
+         "-x " + Q(docs + "\\\\") + " " + p + "\\a\\three.txt " + Q(t / "b c.txt")},
+        {"/#e1, @bs", keep, "/#f=\"Everything\" /#e1" + quoting,
+         Lines({docs + "\\", p + "\\a\\three.txt", t / "b c.txt"})},
+        {"/#e2", kinds, "/#f=\"Text\" /#e2 " + Q(p + "\\a\\three.txt"), p + "\\a\\three.txt", "", IDOK, "-x"},
+        {"too long for a program", sub, "/#f=\"Text\" " + Q(t / "long"), Lines(longFiles)},
+        {"named entry: contents up to a zero byte", wordsRun, "/#r=\"Needle\" /#e1" + wq,
+         Lines({w + "\\c.log", w + "\\a.txt", w + "\\early.txt"})},
+        {"bare expression: the name", bare, "/#r=\"needle\" /#e1" + wq, w + "\\sub\\needle.txt"},
+        {"bare expression: no extension", bare, "/#r=\"m/b$/\" /#e1" + wq,
+         Lines({w + "\\b.txt", w + "\\names\\a.b.c", w + "\\names\\ab"})},
+        {"invert, never the locked file", wordsRun,
+         "/#r=\"NoNeedle\" /#e1 " + Q(w + "\\sub") + " " + Q(w + "\\b.txt") + " " + Q(w + "\\other.log") + " " +
+             Q(w + "\\zero.txt"),
+         Lines({w + "\\b.txt", w + "\\zero.txt", w + "\\sub\\d.txt", w + "\\sub\\needle.txt"})},
+        {"an empty file", wordsRun, "/#r=\"Empty\" /#e1" + wq, w + "\\empty.txt"},
+        // plain.log would pass the inverted search, other.log would fail to open.
+        {"/#f= before the search", wordsRun, "/#f=\"Text\" /#r=\"NoNeedle\" /#e1" + wq,
+         Lines({w + "\\b.txt", w + "\\empty.txt", w + "\\zero.txt", w + "\\sub\\d.txt", w + "\\sub\\needle.txt"})},
+        {"no library", wordsRun, "/#r=\"Needle\" /#e1" + wq, kUntouched, "正規表現検索ができません！", IDOK,
+         std::nullopt, false},
+    };
+    for (const Row& row : rows) {
+        DeleteFileA(record.c_str());
+        KorvalInstall install(row.settings);
+        if (row.library) install.CopyRegexpLibrary();
+        SetClipboardText(kUntouched);
+        std::vector<FoundWindow> boxes;
+        KorvalProcess process(install.exe(), row.arguments, install.folder());
+        for (int i = 0; i < 1200 && !process.Wait(50).has_value(); ++i) {
+            if (auto box = WaitForDialog(process.id(), 0)) {
+                boxes.push_back(*box);
+                bool yesNo = GetDlgItem(box->window, IDYES) && GetDlgItem(box->window, IDNO);
+                EXPECT_EQ(yesNo, row.box == kLimitQuestion) << row.name;
+                PressButton(box->window, row.answer);
+                for (int j = 0; j < 100 && IsWindow(box->window); ++j) Sleep(20);
+            }
+        }
+        EXPECT_TRUE(process.Wait(0).has_value()) << row.name;
+        EXPECT_EQ(ClipboardText().value_or(""), row.delivered) << row.name;
+        std::string shown;
+        for (const FoundWindow& box : boxes) shown += box.title + "|" + box.text + ";";
+        EXPECT_EQ(shown, row.box.empty() ? "" : "Korval|" + row.box + ";") << row.name;
+        if (!row.started) {
+            Sleep(300);
+            EXPECT_FALSE(PathFileExistsA(record.c_str())) << row.name << ": a program started";
+            continue;
+        }
+        EXPECT_EQ(probe.RecordedCommandLine().value_or("nothing"), Q(recorder) + " " + *row.started) << row.name;
+        if (row.arguments.find("/#e2") == std::string::npos) {
+            EXPECT_EQ(probe.RecordedFolder(), probe.folder()) << row.name << ": not the program's own folder";
+        }
+    }
 }
