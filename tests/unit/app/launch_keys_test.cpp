@@ -1,5 +1,5 @@
 // The launch keys, sampled while the main window is created: Shift gives the inside of the
-// target folders, Ctrl the option dialog, and "/#k=sft" / "/#k=ctl" reverse them.
+// target folders, Ctrl the option dialog, "/#k=sft" and "/#k=ctl" reverse them, "@sub" wins.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -10,88 +10,51 @@
 
 using namespace korval_test;
 
-namespace {
-
-struct LaunchState {
-    int insideFolders;
-    int openOptionDialog;
-    int allLevels;
-};
-
-// Creates a main window the way the program does, with the given keys down in this thread's
-// key state, and reports the flags its creation left; the window is destroyed again at once.
-LaunchState CreateWithKeys(bool shift, bool ctrl, const std::string& commandLine, const std::string& settings) {
+// A main window created as the program creates it, with the keys down in this thread's key state;
+// returns InsideFolders, OpenOptionDialog and AllLevels as digits, and destroys the window again.
+static std::string CreateWithKeys(bool shift, bool ctrl, const char* commandLine, const std::string& settings) {
     TempDir folder;
     WriteBytes(folder / "Korval.ini", settings);
     lstrcpyA(OwnPath, (folder / "Korval.exe").c_str());
     lstrcpyA(DefaultSettingsName, "Korval.ini");
-    static char text[1024];
-    lstrcpyA(text, commandLine.c_str());
+    static char text[256];
+    lstrcpyA(text, commandLine);
     CommandLineText = text;
-    MenuPlacement.mode = PlacementMode::Unset;
-
     BYTE keys[256] = {};
     keys[VK_SHIFT] = shift ? 0x80 : 0;
     keys[VK_CONTROL] = ctrl ? 0x80 : 0;
     SetKeyboardState(keys);
-
-    static bool registered = false;
-    if (!registered) {
-        WNDCLASSA windowClass = {};
-        windowClass.lpfnWndProc = MainWindowProc;
-        windowClass.hInstance = GetModuleHandleA(nullptr);
-        windowClass.lpszClassName = "KorvalLaunchKeysTest";
-        registered = RegisterClassA(&windowClass) != 0;
-    }
-    HWND window = CreateWindowExA(WS_EX_TOOLWINDOW, "KorvalLaunchKeysTest", "", WS_POPUP, 0, 0, 32, 32,
-                                  nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-    LaunchState state{InsideFolders, OpenOptionDialog, AllLevels};
-    if (window != nullptr) DestroyWindow(window);
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = MainWindowProc;
+    windowClass.lpszClassName = "KorvalLaunchKeysTest";
+    RegisterClassA(&windowClass);
+    DestroyWindow(CreateWindowExA(0, windowClass.lpszClassName, "", WS_POPUP, 0, 0, 32, 32, nullptr, nullptr,
+                                  nullptr, nullptr));
     MSG message;
     while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
     }
     BYTE clear[256] = {};
     SetKeyboardState(clear);
-    return state;
+    return std::to_string(InsideFolders) + std::to_string(OpenOptionDialog) + std::to_string(AllLevels);
 }
 
-}  // namespace
-
-TEST(LaunchKeys, KeysAndTheirSwitchesGiveTheScopeAndTheDialog) {
+TEST(LaunchKeys, KeysTheirSwitchesAndSub) {
+    const std::string sub = "[system]\r\n@sub\r\n%end\r\n";
     struct Case {
-        bool shift;
-        bool ctrl;
+        bool shift, ctrl;
         const char* commandLine;
-        int inside;
-        int dialog;
+        std::string settings;
+        const char* expected;  // InsideFolders, OpenOptionDialog, AllLevels
     } cases[] = {
-        {false, false, "", 0, 0},
-        {true, false, "", 1, 0},
-        {false, true, "", 0, 1},
-        {true, true, "", 1, 1},
-        {false, false, "/#k=sft", 1, 0},
-        {true, false, "/#k=sft", 0, 0},
-        {false, false, "/#K=CTL", 0, 1},
-        {false, true, "/#k=ctl", 0, 0},
-        {true, true, "x /#k=ctl /#k=sft", 0, 0},
+        {false, false, "", "", "000"},           {true, false, "", "", "100"},
+        {false, true, "", "", "010"},            {false, false, "/#k=sft", "", "100"},
+        {true, false, "/#K=SFT", "", "000"},     {false, false, "/#k=ctl", "", "010"},
+        {true, true, "x /#k=ctl /#k=sft", "", "000"}, {true, false, "/#k=sft", sub, "101"},
+        {false, false, "", sub, "101"},
     };
     for (const Case& c : cases) {
-        LaunchState state = CreateWithKeys(c.shift, c.ctrl, c.commandLine, "");
-        SCOPED_TRACE(std::string("shift ") + (c.shift ? "down" : "up") + ", ctrl " + (c.ctrl ? "down" : "up") +
-                     ", command line '" + c.commandLine + "'");
-        EXPECT_EQ(state.insideFolders, c.inside);
-        EXPECT_EQ(state.openOptionDialog, c.dialog);
-        EXPECT_EQ(state.allLevels, 0);
-    }
-}
-
-TEST(LaunchKeys, SubInTheSettingsWinsOverTheShiftKey) {
-    for (bool shift : {false, true}) {
-        for (const char* commandLine : {"", "/#k=sft"}) {
-            LaunchState state = CreateWithKeys(shift, false, commandLine, "[system]\r\n@sub\r\n%end\r\n");
-            SCOPED_TRACE(std::string("shift ") + (shift ? "down" : "up") + ", command line '" + commandLine + "'");
-            EXPECT_EQ(state.insideFolders, 1);
-            EXPECT_EQ(state.allLevels, 1);
-        }
+        EXPECT_EQ(CreateWithKeys(c.shift, c.ctrl, c.commandLine, c.settings), c.expected)
+            << "shift " << c.shift << ", ctrl " << c.ctrl << ", '" << c.commandLine << "', settings '"
+            << c.settings << "'";
     }
 }

@@ -1,91 +1,47 @@
-// The shared text helpers: path splitting in Shift-JIS, name equality, safe cuts, filter kinds.
+// The shared text helpers in Shift-JIS: path splitting, name equality, safe cuts, filter kinds.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
 
 #include "common/text.h"
 
-TEST(CodePage, TestsRunWithTheJapaneseAnsiCodePage) {
+TEST(SplitPath, CutsDriveFolderBaseAndExtensionRespectingDoubleByteCharacters) {
     ASSERT_EQ(GetACP(), 932u) << "tests must run with LANG=ja_JP.UTF-8 under Wine";
-}
-
-struct SplitCase {
-    const char* path;
-    const char* drive;
-    const char* folder;
-    const char* base;
-    const char* ext;
-};
-
-TEST(SplitPath, CutsDriveFolderBaseAndExtension) {
-    const SplitCase cases[] = {
-        {"C:\\dir\\notes.txt", "C:", "\\dir\\", "notes", ".txt"},
+    const char* cases[][5] = {
         {"C:\\dir\\a.tar.gz", "C:", "\\dir\\", "a.tar", ".gz"},
         {"C:\\dir.d\\README", "C:", "\\dir.d\\", "README", ""},
         {"relative/x.y/z", "", "relative/x.y/", "z", ""},
-        {"C:", "C:", "", "", ""},
         {"C:\\", "C:", "\\", "", ""},
         {"\\\\server\\share\\f.doc", "", "\\\\server\\share\\", "f", ".doc"},
-        {"photos.old", "", "", "photos", ".old"},
         {".hidden", "", "", "", ".hidden"},
-        // ソ is 83 5C: its trail byte is no folder separator.
+        // ソ is 83 5C and 表 95 5C: their trail bytes are no folder separators.
         {"C:\\ソ\\ソ.txt", "C:", "\\ソ\\", "ソ", ".txt"},
         {"C:\\表ソ", "C:", "\\", "表ソ", ""},
     };
-    for (const SplitCase& c : cases) {
+    for (const auto& c : cases) {
         PathParts parts;
-        SplitPath(c.path, &parts);
-        EXPECT_STREQ(parts.drive, c.drive) << c.path;
-        EXPECT_STREQ(parts.folder, c.folder) << c.path;
-        EXPECT_STREQ(parts.base, c.base) << c.path;
-        EXPECT_STREQ(parts.ext, c.ext) << c.path;
+        SplitPath(c[0], &parts);
+        EXPECT_EQ(std::string(parts.drive) + "|" + parts.folder + "|" + parts.base + "|" + parts.ext,
+                  std::string(c[1]) + "|" + c[2] + "|" + c[3] + "|" + c[4]) << c[0];
     }
-}
-
-TEST(SplitPath, CutsEachPartTo255BytesOnACharacterBoundary) {
-    std::string longName(254, 'a');
-    longName += "表";  // bytes 254 and 255 of the base: the pair does not fit and goes whole
+    std::string longName = std::string(254, 'a') + "表";
     PathParts parts;
     SplitPath(longName.c_str(), &parts);
-    EXPECT_EQ(std::strlen(parts.base), 254u);
+    EXPECT_EQ(std::string(parts.base), std::string(254, 'a')) << "a cut never keeps half of 表";
 }
 
-TEST(NamesEqual, SameLengthAndEqualIgnoringCase) {
-    struct Case {
-        const char* a;
-        const char* b;
-        bool equal;
-    } cases[] = {
-        {"Images", "images", true},
-        {"Images", "image", false},
-        {".TXT", ".txt", true},
-        {"C:\\Data", "c:\\data", true},
-        {"C:\\Data", "C:\\Data\\", false},
-        {"ａ", "Ａ", true},
-    };
-    for (const Case& c : cases) EXPECT_EQ(NamesEqual(c.a, c.b), c.equal) << c.a << " / " << c.b;
-}
-
-TEST(CopyField, NeverKeepsHalfADoubleByteCharacter) {
+TEST(TextRules, NamesCutsAndKinds) {
+    const char* equal[][3] = {{"Images", "images", "1"}, {"Images", "image", "0"}, {"C:\\Data", "C:\\Data\\", "0"},
+                              {"ａ", "Ａ", "1"}};
+    for (const auto& c : equal) EXPECT_EQ(NamesEqual(c[0], c[1]), c[2][0] == '1') << c[0] << " / " << c[1];
     char field[5];
-    EXPECT_EQ(CopyField(field, sizeof field, "abc表"), 3u);
-    EXPECT_STREQ(field, "abc");
-    EXPECT_EQ(CopyField(field, sizeof field, "ab表x"), 4u);
-    EXPECT_STREQ(field, "ab表");
-    EXPECT_EQ(CopyField(field, sizeof field, "abcdef"), 4u);
-    EXPECT_STREQ(field, "abcd");
-}
-
-TEST(KindFromPattern, ComparesSixFourAndTwoLeadingCharacters) {
-    struct Case {
-        const char* pattern;
-        int kind;
-    } cases[] = {
-        {"folder", kKindFolders}, {"Folders", kKindFolders}, {"file", kKindFiles},
-        {"file*.txt", kKindFiles}, {"FILES", kKindFiles},   {".*", kKindAll},
-        {".*x", kKindAll},         {".txt", kKindPatterns}, {"fold", kKindPatterns},
-        {"", kKindPatterns},
-    };
-    for (const Case& c : cases) EXPECT_EQ(KindFromPattern(c.pattern), c.kind) << c.pattern;
+    const char* cuts[][2] = {{"abc表", "abc"}, {"ab表x", "ab表"}, {"abcdef", "abcd"}};
+    for (const auto& c : cuts) {
+        CopyField(field, sizeof field, c[0]);
+        EXPECT_STREQ(field, c[1]) << c[0];
+    }
+    const std::pair<const char*, int> kinds[] = {{"Folders", kKindFolders}, {"file*.txt", kKindFiles},
+                                                 {".*x", kKindAll},         {"fold", kKindPatterns},
+                                                 {"", kKindPatterns}};
+    for (const auto& c : kinds) EXPECT_EQ(KindFromPattern(c.first), c.second) << c.first;
 }
