@@ -94,7 +94,7 @@ TEST(FilterRun, EachRowDeliversExactlyItsBytes) {
     std::string p = t / "p", s = t / "s", w = t / "w", docs = t / "My Docs";
     MakeTree(t.path(), {"p\\b\\", "p\\b\\one.txt", "p\\b\\x\\", "p\\b\\x\\two.LOG", "p\\b\\x\\z", "p\\a\\",
                         "p\\a\\three.txt", "p\\four.bak", "My Docs\\", "b c.txt", "s\\z\\", "s\\z\\b.txt", "s\\z\\a.log",
-                        "s\\z\\a\\", "s\\a\\", "s\\a\\z.txt", "s\\a\\c.log", "s\\a\\m.doc", "s\\b.old\\"});
+                        "s\\z\\a\\", "s\\a\\", "s\\a\\z.txt", "s\\a\\c.log", "s\\a\\m.doc", "s\\b.old\\", "表\\"});
     Paths names;
     for (int i = 0; i < 1000; ++i) names.push_back("many\\f" + std::to_string(1000 + i) + ".txt");
     for (int i = 0; i < 300; ++i) names.push_back("long\\" + std::string(120, 'n') + std::to_string(i) + ".txt");
@@ -167,6 +167,9 @@ TEST(FilterRun, EachRowDeliversExactlyItsBytes) {
          Lines({s + "\\a", s + "\\z\\a", s + "\\b.old", s + "\\z"})},
         {"drive root", kinds, "/#f=\"Folders\" /#e1 C:\\", "C:"},
         {"drive root, @bs", keep, "/#f=\"Folders\" /#e1 C:\\", "C:\\"},
+        // 表 ends in the byte 5C, which is no backslash: it is neither kept as one nor cut off.
+        {"a name ending in 5C", kinds, "/#f=\"Folders\" /#e1 " + Q(t / "表"), t / "表"},
+        {"a name ending in 5C, @bs", keep, "/#f=\"Folders\" /#e1 " + Q(t / "表"), t / "表\\"},
         {"program", kinds, "/#f=\"Everything\"" + quoting, kUntouched, "", IDOK,
          "-x " + Q(docs) + " " + p + "\\a\\three.txt " + Q(t / "b c.txt")},
         // The kept backslash is doubled so that it does not escape the closing quote.
