@@ -170,6 +170,9 @@ TEST_F(OptionDialog, DropsAndCtrlDoubleClicksSetTheCounts) {
     Drop({tree / "a.txt", tree / "b.txt", tree / "c"});
     EXPECT_EQ(Counts(), "Folder 400 : File 600");
     EXPECT_STREQ(TargetFiles[599], (tree / "a.txt").c_str());
+    // Enter and Escape arrive as IDOK and IDCANCEL; only the two buttons end the dialog.
+    for (WPARAM id : {IDOK, IDCANCEL}) SendMessageA(dialog_, WM_COMMAND, id, 0);
+    EXPECT_TRUE(IsWindowVisible(dialog_)) << "IDOK or IDCANCEL ended the dialog";
 }
 
 // The opening text, then the text after each of three double clicks without Ctrl.
@@ -213,6 +216,8 @@ TEST_F(OptionDialog, ARightClickRunClearsTheCountsAndDisablesOk) {
     SetCursorPos(300, 400);
     std::vector<std::string> seen;
     for (bool pick : {false, true}) {
+        // Unchanged unless the dismissal cleared it: the run must not be left with nothing to do.
+        TargetFolderCount = 1;
         std::thread keys([&] {
             RECT menu = {};
             GetWindowRect(WaitForPopupMenu(10000), &menu);
