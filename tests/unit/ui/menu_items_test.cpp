@@ -32,8 +32,7 @@ std::string BuildAndRead(int fixedOnly) {
 TEST(MenuItems, TheFixedMenuAndEachSwitchStateListTheirItems) {
     const char filterKeys[] = "0123456789UVWXYZ<>[]";
     const char regexpKeys[] = "ABCDEFGHIJKLMNOPQRST";
-    std::string filters;
-    std::string regexps;
+    std::string filters, regexps;
     for (int i = 0; i < kMaxEntries; ++i) {
         std::string label = "entry " + std::to_string(i);
         std::strcpy(FilterEntry[i].label, label.c_str());
