@@ -1,9 +1,5 @@
 // A settings file that cannot be opened: Korval tells the user and ends without running.
-#include <gtest/gtest.h>
-
-#include "support/wine_test.h"
-
-using namespace korval_test;
+#include "unit/settings/fixture.h"
 
 TEST(SettingsFailure, AFolderInPlaceOfTheSettingsFileShowsTheBoxAndNothingRuns) {
     KorvalInstall install("");
@@ -12,8 +8,7 @@ TEST(SettingsFailure, AFolderInPlaceOfTheSettingsFileShowsTheBoxAndNothingRuns) 
     SetClipboardText("untouched");
     KorvalProcess process(install.exe(), "/#f=\".exe\" /#e1 \"" + install.exe() + "\"", install.folder());
     auto box = WaitForDialog(process.id());
-    ASSERT_TRUE(box.has_value()) << "no message box";
-    EXPECT_EQ(box->title + "|" + box->text, "Korval|設定ファイル異常");
+    ASSERT_EQ(box ? box->title + "|" + box->text : "no message box", "Korval|設定ファイル異常");
     PressButton(box->window, IDOK);
     EXPECT_EQ(process.Wait().value_or(99), 0u) << "Korval did not end after the box";
     EXPECT_FALSE(WaitForDialog(process.id(), 500).has_value()) << "nothing may follow the box";

@@ -1,41 +1,30 @@
 // Targets from the real clipboard, and the launcher's fallback to the shell, observed through real processes.
-#include <gtest/gtest.h>
-
-#include <functional>
-#include <tuple>
-
 #include "unit/settings/fixture.h"
-
-using namespace fixture;
 
 TEST(ClipboardTargets, TextLinesFileListsAndNothingUsable) {
     TempDir tree;
-    Paths many;
-    for (int i = 0; i < 1005; ++i) WriteBytes(many.emplace_back(tree / ("g" + std::to_string(i))), "");
     MakeTree(tree.path(), {"dir a\\", "ソ\\", "file.txt", "two words.txt"});
     const std::string so = tree / "ソ", dir = tree / "dir a", file = tree / "file.txt", two = tree / "two words.txt";
-    const std::string missing = tree / "missing.txt";
     const std::tuple<const char*, std::function<void()>, Paths, Paths> cases[] = {
         {"text lines: CR LF, blanks around, a ソ folder with its backslash",
-         [&] { SetClipboardText("  " + two + " \r\n" + dir + "\r\n\r\n\t" + so + "\\\r\n" + missing + "\r\n" + file); },
+         [&] { SetClipboardText("  " + two + " \r\n" + dir + "\r\n\r\n\t" + so + "\\\r\n" + file + "x\r\n" + file); },
          {dir, so}, {two, file}},
-        {"a file list wins over text", [&] { SetClipboardFiles({file, missing, dir, "Z:\\", so}, true, two); },
+        {"a file list wins over text", [&] { SetClipboardFiles({file, file + "x", dir, "Z:\\", so}, true, two); },
          {dir, "Z:", so}, {file}},
-        {"a file list stops at 1000 entries", [&] { SetClipboardFiles(many); }, {}, Paths(&many[0], &many[1000])},
-        {"an empty clipboard leaves the list as it was", ClearClipboard, {}, {"before"}},
-        {"empty text leaves the list as it was", [] { SetClipboardText(""); }, {}, {"before"}},
+        {"a file list stops at 1000 entries", [&] { SetClipboardFiles(Paths(1005, file)); }, {}, Paths(1000, file)},
+        // Nothing usable leaves the list as it was.
+        {"an empty clipboard", ClearClipboard, {dir}, {}}, {"empty text", [] { SetClipboardText(""); }, {dir}, {}},
     };
+    HWND owner = CreateWindowA("STATIC", "owner", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
     for (const auto& [name, fill, folders, files] : cases) {
         fill();
-        lstrcpyA(TargetFiles[0], "before");
-        TargetFileCount = 1;
-        TargetFolderCount = 0;
-        HWND owner = CreateWindowA("STATIC", "owner", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+        SplitTargets(Quoted(dir).c_str(), kCommandLineMode);
         ReadClipboardTargets(owner);
-        EXPECT_EQ(GetOpenClipboardWindow(), nullptr) << name << ": the clipboard was left open";
-        DestroyWindow(owner);
-        EXPECT_EQ(std::make_pair(Folders(), Files()), std::make_pair(folders, files)) << name;
+        // The clipboard must be closed again whatever it held.
+        EXPECT_EQ(std::make_tuple(GetOpenClipboardWindow(), Folders(), Files()),
+                  std::make_tuple(static_cast<HWND>(nullptr), folders, files)) << name;
     }
+    DestroyWindow(owner);
 }
 
 TEST(OpenWithProgram, WithoutTheProgramTheShellOpensTheDocument) {
