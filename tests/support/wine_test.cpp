@@ -16,46 +16,23 @@ std::string Folder(const std::string& path) {
 }
 
 void RemoveTree(const std::string& path) {
-    WIN32_FIND_DATAA data;
-    HANDLE search = FindFirstFileA((path + "\\*").c_str(), &data);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            std::string name = data.cFileName;
-            if (name == "." || name == "..") continue;
-            std::string child = path + "\\" + name;
-            SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                RemoveTree(child);
-            } else {
-                DeleteFileA(child.c_str());
-            }
-        } while (FindNextFileA(search, &data));
-        FindClose(search);
-    }
-    RemoveDirectoryA(path.c_str());
+    std::string from = path + '\0';  // the shell takes a list ended by an empty name
+    SHFILEOPSTRUCTA operation = {};
+    operation.wFunc = FO_DELETE;
+    operation.pFrom = from.c_str();
+    operation.fFlags = FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT;
+    SHFileOperationA(&operation);
 }
 
-BOOL CALLBACK CollectDialog(HWND window, LPARAM context) {
-    auto* found = reinterpret_cast<std::pair<DWORD, HWND>*>(context);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    char className[64];
-    GetClassNameA(window, className, sizeof className);
-    if (owner == found->first && IsWindowVisible(window) && std::strcmp(className, "#32770") == 0) {
-        found->second = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-BOOL CALLBACK FindStaticText(HWND child, LPARAM context) {
-    char className[64];
-    GetClassNameA(child, className, sizeof className);
-    if (GetDlgCtrlID(child) == 0xFFFF && std::strcmp(className, "Static") == 0) {
-        *reinterpret_cast<std::string*>(context) = WindowText(child);
-        return FALSE;
-    }
-    return TRUE;
+// Polls `found` every 50 ms until it gives a window or `milliseconds` have passed.
+template <typename Find>
+HWND Poll(DWORD milliseconds, Find found) {
+    DWORD start = GetTickCount();
+    do {
+        if (HWND window = found()) return window;
+        Sleep(50);
+    } while (GetTickCount() - start < milliseconds);
+    return nullptr;
 }
 
 }  // namespace
@@ -141,20 +118,24 @@ std::string KorvalInstall::InstallRecorder(const std::string& name) const {
     return path;
 }
 
-std::optional<std::string> KorvalInstall::RecordedCommandLine() const {
+// Line `index` of record.txt, once the recorder has written it.
+std::optional<std::string> KorvalInstall::RecordedLine(int index) const {
     std::string record = dir_ / "record.txt";
     for (int i = 0; i < 200 && !PathFileExistsA(record.c_str()); ++i) Sleep(50);
     Sleep(100);
     auto bytes = ReadBytes(record);
     if (!bytes) return std::nullopt;
-    return bytes->substr(0, bytes->find('\n'));
+    size_t start = 0;
+    for (int i = 0; i < index; ++i) start = bytes->find('\n', start) + 1;
+    return bytes->substr(start, bytes->find('\n', start) - start);
+}
+
+std::optional<std::string> KorvalInstall::RecordedCommandLine() const {
+    return RecordedLine(0);
 }
 
 std::optional<std::string> KorvalInstall::RecordedFolder() const {
-    if (!RecordedCommandLine()) return std::nullopt;
-    auto bytes = ReadBytes(dir_ / "record.txt");
-    size_t first = bytes->find('\n');
-    return bytes->substr(first + 1, bytes->find('\n', first + 1) - first - 1);
+    return RecordedLine(1);
 }
 
 KorvalProcess::KorvalProcess(const std::string& exe, const std::string& arguments, const std::string& workingFolder) {
@@ -213,32 +194,31 @@ HGLOBAL GlobalCopy(const void* bytes, size_t size) {
 
 }  // namespace
 
-void SetClipboardText(const std::string& bytes) {
+// Empties the clipboard and puts the given formats on it.
+void PutOnClipboard(const std::vector<std::pair<UINT, std::string>>& formats) {
     if (!OpenClipboardPatiently()) return;
     EmptyClipboard();
-    SetClipboardData(CF_TEXT, GlobalCopy(bytes.c_str(), bytes.size() + 1));
+    for (const auto& [format, bytes] : formats) SetClipboardData(format, GlobalCopy(bytes.data(), bytes.size()));
     CloseClipboard();
+}
+
+void SetClipboardText(const std::string& bytes) {
+    PutOnClipboard({{CF_TEXT, bytes + '\0'}});
 }
 
 void SetClipboardFiles(const std::vector<std::string>& paths, bool alsoText, const std::string& text) {
-    std::string list;
-    for (const std::string& path : paths) list += path + '\0';
-    list += '\0';
     DROPFILES header{};
     header.pFiles = sizeof header;
     std::string block(reinterpret_cast<const char*>(&header), sizeof header);
-    block += list;
-    if (!OpenClipboardPatiently()) return;
-    EmptyClipboard();
-    SetClipboardData(CF_HDROP, GlobalCopy(block.data(), block.size()));
-    if (alsoText) SetClipboardData(CF_TEXT, GlobalCopy(text.c_str(), text.size() + 1));
-    CloseClipboard();
+    for (const std::string& path : paths) block += path + '\0';
+    block += '\0';
+    std::vector<std::pair<UINT, std::string>> formats = {{CF_HDROP, block}};
+    if (alsoText) formats.push_back({CF_TEXT, text + '\0'});
+    PutOnClipboard(formats);
 }
 
 void ClearClipboard() {
-    if (!OpenClipboardPatiently()) return;
-    EmptyClipboard();
-    CloseClipboard();
+    PutOnClipboard({});
 }
 
 std::optional<std::string> ClipboardText() {
@@ -262,20 +242,17 @@ std::string WindowText(HWND window) {
 }
 
 std::optional<FoundWindow> WaitForDialog(DWORD processId, DWORD milliseconds) {
-    DWORD start = GetTickCount();
-    do {
-        std::pair<DWORD, HWND> found{processId, nullptr};
-        EnumWindows(CollectDialog, reinterpret_cast<LPARAM>(&found));
-        if (found.second != nullptr) {
-            FoundWindow result;
-            result.window = found.second;
-            result.title = WindowText(found.second);
-            EnumChildWindows(found.second, FindStaticText, reinterpret_cast<LPARAM>(&result.text));
-            return result;
+    HWND dialog = Poll(milliseconds, [processId] {
+        for (HWND window = nullptr; (window = FindWindowExA(nullptr, window, "#32770", nullptr)) != nullptr;) {
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            if (owner == processId && IsWindowVisible(window)) return window;
         }
-        Sleep(50);
-    } while (GetTickCount() - start < milliseconds);
-    return std::nullopt;
+        return HWND{};
+    });
+    if (dialog == nullptr) return std::nullopt;
+    // A message box's text is its static control 0xFFFF.
+    return FoundWindow{dialog, WindowText(dialog), WindowText(GetDlgItem(dialog, 0xFFFF))};
 }
 
 void PressButton(HWND dialog, int id) {
@@ -283,13 +260,10 @@ void PressButton(HWND dialog, int id) {
 }
 
 HWND WaitForPopupMenu(DWORD milliseconds) {
-    DWORD start = GetTickCount();
-    do {
+    return Poll(milliseconds, [] {
         HWND menu = FindWindowA("#32768", nullptr);
-        if (menu != nullptr && IsWindowVisible(menu)) return menu;
-        Sleep(50);
-    } while (GetTickCount() - start < milliseconds);
-    return nullptr;
+        return menu != nullptr && IsWindowVisible(menu) ? menu : nullptr;
+    });
 }
 
 void KeyDown(WORD key) {

@@ -48,6 +48,7 @@ public:
     std::optional<std::string> RecordedFolder() const;
 
 private:
+    std::optional<std::string> RecordedLine(int index) const;
     TempDir dir_;
     std::string exeName_;
 };
