@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "common/handles.h"
 #include "common/tables.h"
 #include "common/text.h"
 #include "filter/engine.h"
@@ -35,17 +36,6 @@ static_assert((kVerdictSlots & (kVerdictSlots - 1)) == 0, "the slot index is a m
 
 constexpr char kSearchAll[] = "*.*";
 constexpr size_t kSearchAllLength = sizeof kSearchAll - 1;
-
-// Closes a folder search on every way out of a walk level.
-struct SearchHandle {
-    HANDLE handle;
-    explicit SearchHandle(HANDLE h) : handle(h) {}
-    ~SearchHandle() {
-        if (handle != INVALID_HANDLE_VALUE) FindClose(handle);
-    }
-    SearchHandle(const SearchHandle&) = delete;
-    SearchHandle& operator=(const SearchHandle&) = delete;
-};
 
 void MeasureRows(char (*rows)[kRowBytes], int count, int* lengths) {
     for (int i = 0; i < count; ++i) lengths[i] = lstrlenA(rows[i]);

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "common/handles.h"
 #include "common/tables.h"
 #include "common/text.h"
 #include "filter/engine.h"
@@ -40,16 +41,6 @@ template <typename Function>
 Function LookUp(const char* name) {
     return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(RegexpModule, name)));
 }
-
-struct FileHandle {
-    HANDLE handle;
-    explicit FileHandle(HANDLE h) : handle(h) {}
-    ~FileHandle() {
-        if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
-    }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-};
 
 // Reads the whole file; the subject ends at its first zero byte. Fails when the file cannot be
 // opened, is 4 GB or larger, or cannot be held in memory.
