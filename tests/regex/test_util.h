@@ -7,16 +7,18 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "regex_exec.h"
-
-namespace bregexp_test {
+#include "sjis.h"
 
 using E = bregexp::MatchOptions::Engine;
 using bregexp::MatchOptions;
+
+// 表 ー － ＋ ／ ア ヂ, whose trail bytes are \ [ | { ^ A a, and the full-width letters Ａ ａ.
+const std::string kHyo = "\x95\x5C", kLong = "\x81\x5B", kMinus = "\x81\x7C", kPlus = "\x81\x7B", kSlash = "\x81\x5E";
+const std::string kKanaA = "\x83\x41", kKanaDi = "\x83\x61", kWideA = "\x82\x60", kWideLowA = "\x82\x81";
 
 // Prefilter + DFA with fallback, DFA alone, a DFA cache so small that every new state clears it,
 // the DFA handing over to the NFA after thrashing, and the NFA with and without the closures
@@ -37,80 +39,59 @@ inline bregexp::Program MustCompile(const std::string& expression) {
   return program;
 }
 
-// On agreement of all configurations stores the answer; otherwise names those that disagree.
-inline testing::AssertionResult EnginesAgree(const bregexp::Program& program, const std::string& subject,
-                                             bool* answer) {
+// Whether every configuration gives the expected answer (1 or 0; -1 for the first configuration's
+// answer); a failure names each configuration's answer.
+inline testing::AssertionResult EnginesSay(const bregexp::Program& program, const std::string& subject, int expected) {
   const auto* begin = reinterpret_cast<const unsigned char*>(subject.data());
-  std::string disagreement;
+  std::string answers;
+  bool wrong = false;
   for (const auto& [name, options] : kConfigs) {
-    const bool result = bregexp::Match(program, begin, begin + subject.size(), options);
-    if (name == kConfigs[0].first) *answer = result;
-    if (result != *answer) disagreement += std::string(name) + " says " + (result ? "1" : "0") + "; ";
+    const int result = bregexp::Match(program, begin, begin + subject.size(), options);
+    if (expected < 0) expected = result;
+    wrong |= result != expected;
+    answers += std::string(name) + " says " + std::to_string(result) + "; ";
   }
-  if (disagreement.empty()) return testing::AssertionSuccess();
-  return testing::AssertionFailure() << disagreement << "auto says " << *answer << " on " << Show(subject);
+  if (!wrong) return testing::AssertionSuccess();
+  return testing::AssertionFailure() << answers << "expected " << expected << " on " << Show(subject);
 }
 
 // The expression is m'...'flags, /.../flags or a bare pattern, in cp932.
 struct OracleCase { std::string expression; std::vector<std::string> subjects; };
 
-// Perl's answers to all cases in one run: per case "C" or "E" (compiled or not), then one verdict per subject.
-inline std::vector<std::string> AskPerl(const std::vector<OracleCase>& cases) {
-  std::ostringstream base;
-  base << (std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp") << "/bregexp-oracle-" << ::getpid();
-  const std::string in_path = base.str() + ".in", out_path = base.str() + ".out";
-  auto hex = [](const std::string& bytes) {
-    std::string out;
-    for (unsigned char c : bytes) out += {"0123456789abcdef"[c >> 4], "0123456789abcdef"[c & 15]};
-    return out;
-  };
-  {
-    std::ofstream in(in_path, std::ios::binary);
-    for (const OracleCase& c : cases) {
-      in << "P " << hex(c.expression) << '\n';
-      for (const std::string& s : c.subjects) in << "S " << hex(s) << '\n';
+// Every configuration against Perl on every case, in one run of Perl, which must compile each
+// pattern. Reports at most 20 disagreements, each with the pattern and subject that show it.
+inline void ExpectAgreementWithPerl(const std::vector<OracleCase>& cases) {
+  const std::string base = testing::TempDir() + "bregexp-oracle-" + std::to_string(::getpid());
+  std::ofstream in(base + ".in", std::ios::binary);
+  const char* const digits = "0123456789abcdef";
+  for (const OracleCase& c : cases) {
+    for (size_t k = 0; k <= c.subjects.size(); ++k) {
+      in << (k ? "S " : "P ");
+      for (unsigned char b : k ? c.subjects[k - 1] : c.expression) in << digits[b >> 4] << digits[b & 15];
+      in << '\n';
     }
   }
-  const std::string command = std::string(BREGEXP_PERL) + " " + BREGEXP_ORACLE + " " + in_path + " " + out_path;
+  in.close();
+  const std::string command = std::string(BREGEXP_PERL) + " " + BREGEXP_ORACLE + " " + base + ".in " + base + ".out";
   EXPECT_EQ(std::system(command.c_str()), 0) << command;
-  std::vector<std::string> answers;
-  std::ifstream out(out_path);
-  std::string line;
-  for (const OracleCase& c : cases) {
-    std::string answer;
-    for (size_t k = 0; k <= c.subjects.size() && std::getline(out, line); ++k) answer += line;
-    answers.push_back(answer);
-  }
-  std::remove(in_path.c_str());
-  std::remove(out_path.c_str());
-  return answers;
-}
-
-// Every configuration against Perl on every case; Perl must compile each pattern. Reports at
-// most 20 disagreements, each with the pattern and subject that show it.
-inline void ExpectAgreementWithPerl(const std::vector<OracleCase>& cases) {
-  const std::vector<std::string> answers = AskPerl(cases);
+  std::ifstream out(base + ".out");
+  std::string verdict;
   int failures = 0;
-  for (size_t i = 0; i < cases.size() && failures < 20; ++i) {
-    const OracleCase& c = cases[i];
+  // Perl answers "C" or "E" (compiled or not) per case, then "1" or "0" per subject.
+  for (const OracleCase& c : cases) {
     bregexp::Program program;
     bregexp::ParseError error;
-    const bool perl_compiled = answers[i].size() == c.subjects.size() + 1 && answers[i][0] == 'C';
-    if (!perl_compiled || !bregexp::CompileExpression(c.expression, &program, &error)) {
+    const bool perl_compiled = std::getline(out, verdict) && verdict == "C";
+    const bool compiled = perl_compiled && bregexp::CompileExpression(c.expression, &program, &error);
+    if (!compiled && failures++ < 20) {
       ADD_FAILURE() << Show(c.expression) << (perl_compiled ? " rejected: " + error.what : " not compiled by Perl");
-      ++failures;
-      continue;
     }
-    for (size_t k = 0; k < c.subjects.size() && failures < 20; ++k) {
-      bool ours = false;
-      const testing::AssertionResult agree = EnginesAgree(program, c.subjects[k], &ours);
-      if (!agree || ours != (answers[i][k + 1] == '1')) {
-        ADD_FAILURE() << Show(c.expression) << " on " << Show(c.subjects[k]) << ": Perl says " << answers[i][k + 1]
-                      << "; " << agree.message() << " ours " << ours;
-        ++failures;
-      }
+    for (const std::string& subject : c.subjects) {
+      if (!std::getline(out, verdict) || !compiled || failures >= 20) continue;
+      const testing::AssertionResult agree = EnginesSay(program, subject, verdict == "1");
+      if (!agree) ADD_FAILURE() << Show(c.expression) << " (Perl says " << verdict << "): " << agree.message();
+      failures += !agree;
     }
   }
+  for (const char* suffix : {".in", ".out"}) std::remove((base + suffix).c_str());
 }
-
-}  // namespace bregexp_test
