@@ -6,14 +6,11 @@ build=$(cd "$1" && pwd) root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../../.." && p
 source "$root/tools/wine-env"
 bin=$build/bin work=$build/dist-package-test failures=0
 export WINEPREFIX=$work/prefix WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
-expect_eq() {  # what, expected, actual
-  [ "$2" = "$3" ] || { printf 'FAIL: %s\n  expected: %q\n  actual:   %q\n' "$1" "$2" "$3" >&2; ((++failures)); }
-}
+expect_eq() { [ "$2" = "$3" ] || { printf 'FAIL: %s\n  expected: %q\n  actual:   %q\n' "$@" >&2; ((++failures)); }; }
 # The prefix is the script's own: ending its Wine processes ends only what the script started.
 trap 'set +e; timeout 20 wineserver -k 2>/dev/null; korval_stop_display; rm -rf "$work"' EXIT
 rm -rf "$work" && mkdir -p "$work"
-(cd "$work" && cpack -G ZIP --config "$build/CPackConfig.cmake" -B "$work/pack") >"$work/cpack.log" 2>&1 ||
-  { cat "$work/cpack.log" >&2; exit 1; }
+(cd "$work" && cpack -G ZIP --config "$build/CPackConfig.cmake" -B "$work/pack" >&2)
 zip=$(ls "$work"/pack/*.zip) && folder=$(basename "$zip" .zip)
 shipped="Korval.exe Korval.ini Korval.txt KorvalSetup.exe" && [ "${2:-0}" = 1 ] && shipped+=" BREGEXP.DLL"
 expect_eq "the zip's files" "$(printf "$folder/%s\n" $shipped | sort)" "$(unzip -Z1 "$zip" | grep -v '/$' | sort)"

@@ -10,11 +10,8 @@ using namespace korval_test;
 
 TEST(SampleEntries, EachEntryDeliversWhatItsLabelSays) {
     TempDir tree;
-    MakeFolder(tree / "sub");
-    for (const char* name : {"a.txt", "c.csv", "d.jpg", "e.png", "f.zip", "i.tmp", "j.bak", "copy.log",
-                             "2026-11-30.log", "sub\\l.md"}) {
-        WriteBytes(tree / name, name);
-    }
+    MakeTree(tree.path(), {"sub\\", "a.txt", "c.csv", "d.jpg", "e.png", "f.zip", "i.tmp", "j.bak", "copy.log",
+                           "2026-11-30.log", "sub\\l.md"});
     WriteBytes(tree / "b.doc", "社外秘のパスワード");
     WriteBytes(tree / "g.cpp", "// Copyright 2026\r\n");
     WriteBytes(tree / "h.h", "// 著作権表示\r\n");
@@ -24,25 +21,22 @@ TEST(SampleEntries, EachEntryDeliversWhatItsLabelSays) {
     // "@sub" and "@sort=1": the whole tree, files sorted by folder, extension and name, and a list
     // of extensions regroups them in the list's order. "." is the tree itself.
     const std::string files = "j.bak g.cpp c.csv b.doc h.h s.ini d.jpg 2026-11-30.log copy.log e.png i.tmp a.txt f.zip";
-    const std::pair<const char*, std::string> rows[] = {
-        {"/#f=\"文書\"", "a.txt b.doc c.csv sub\\l.md"},
-        {"/#f=\"テキスト\"", "a.txt 2026-11-30.log copy.log s.ini c.csv sub\\l.md"},
-        {"/#f=\"画像\"", "d.jpg e.png"}, {"/#f=\"圧縮ファイル\"", "f.zip"},
-        {"/#f=\"ソースコード\"", "g.cpp h.h"}, {"/#f=\"フォルダのみ\"", ". sub"},
-        {"/#f=\"ファイルのみ\"", files + " sub\\l.md"}, {"/#f=\"すべて\"", ". sub " + files + " sub\\l.md"},
-        {"/#f=\"一時ファイル以外\"", "g.cpp c.csv b.doc h.h s.ini d.jpg 2026-11-30.log copy.log e.png a.txt f.zip sub\\l.md"},
-        {"/#r=\"名前にコピーを含む\"", "copy.log"}, {"/#r=\"名前に日付\"", "2026-11-30.log"},
-        {"/#r=\"中身にパスワード\"", "b.doc s.ini"},
-        {"/#r=\"中身に著作権表示なし\"",
-         "j.bak c.csv b.doc s.ini d.jpg 2026-11-30.log copy.log e.png i.tmp a.txt f.zip sub\\l.md"}};
+    // Per entry: f or r for a filter or regexp entry, its label, and what it delivers.
+    const std::string rows[][2] = {
+        {"f文書", "a.txt b.doc c.csv sub\\l.md"}, {"fテキスト", "a.txt 2026-11-30.log copy.log s.ini c.csv sub\\l.md"},
+        {"f画像", "d.jpg e.png"}, {"f圧縮ファイル", "f.zip"}, {"fソースコード", "g.cpp h.h"}, {"fフォルダのみ", ". sub"},
+        {"fファイルのみ", files + " sub\\l.md"}, {"fすべて", ". sub " + files + " sub\\l.md"},
+        {"f一時ファイル以外", "g.cpp c.csv b.doc h.h s.ini d.jpg 2026-11-30.log copy.log e.png a.txt f.zip sub\\l.md"},
+        {"r名前にコピーを含む", "copy.log"}, {"r名前に日付", "2026-11-30.log"}, {"r中身にパスワード", "b.doc s.ini"},
+        {"r中身に著作権表示なし", "j.bak c.csv b.doc s.ini d.jpg 2026-11-30.log copy.log e.png i.tmp a.txt f.zip sub\\l.md"}};
     for (const auto& [entry, names] : rows) {
-        std::string expected;
-        std::istringstream in(names);
-        for (std::string name; in >> name;) {
+        const std::string option = "/#" + entry.substr(0, 1) + "=\"" + entry.substr(1) + "\"";
+        std::string expected, name;
+        for (std::istringstream in(names); in >> name;) {
             expected += (expected.empty() ? "" : "\r\n") + (name == "." ? tree.path() : tree / name);
         }
         ClearClipboard();
-        EXPECT_TRUE(RunKorval(install, std::string(entry) + " /#e1 \"" + tree.path() + "\"").has_value()) << entry;
-        EXPECT_EQ(ClipboardText().value_or("(no text)"), expected) << entry;
+        EXPECT_TRUE(RunKorval(install, option + " /#e1 \"" + tree.path() + "\"").has_value()) << option;
+        EXPECT_EQ(ClipboardText().value_or("(no text)"), expected) << option;
     }
 }

@@ -1,4 +1,4 @@
-// The shipped sample settings load completely: every table holds exactly the entries the file means.
+// The shipped sample settings load completely, and KorvalSetup plans one safely named shortcut per entry.
 #include <gtest/gtest.h>
 #include <shlwapi.h>
 
@@ -8,22 +8,17 @@
 
 #include "common/tables.h"
 #include "settings/settings.h"
+#include "setup/setup.h"
 #include "support/wine_test.h"
 
 using namespace korval_test;
 
 TEST(SampleSettings, LoadsEveryTableCompletely) {
-    const std::string text = ReadBytes(BinFolder() + "dist\\Korval.ini").value_or("");
-    ASSERT_FALSE(text.empty()) << "Korval.ini was not copied beside the tests";
-    TempDir dir;
-    WriteBytes(dir / "Korval.ini", text);
-    lstrcpyA(ProgramFolder, (dir.path() + "\\").c_str());
+    // The copy beside the tests is read in place: loading only reads it.
+    lstrcpyA(ProgramFolder, (BinFolder() + "dist\\").c_str());
     lstrcpyA(DefaultSettingsName, "Korval.ini");
-    lstrcpyA(SettingsPath, (dir / "Korval.ini").c_str());
-    // Other tests of this program may have set these as a command line does; here the file alone decides.
-    MenuPlacement = {PlacementMode::Unset, 0, 0};
-    InsideFolders = 0;
-    ASSERT_EQ(LoadSettings(nullptr), 1);
+    lstrcpyA(SettingsPath, (BinFolder() + "dist\\Korval.ini").c_str());
+    ASSERT_EQ(LoadSettings(nullptr), 1) << SettingsPath;
 
     // One row per table entry: "label/program label[patterns]" with "!" for an exclude list,
     // "label/program label{$ inverted, * contents:expression}" and "program file|label|arguments",
@@ -34,22 +29,20 @@ TEST(SampleSettings, LoadsEveryTableCompletely) {
                   static_cast<int>(MenuPlacement.mode)}) {
         loaded[0] += " " + std::to_string(v);
     }
-    for (int i = 0; i < FilterEntryCount; ++i) {
-        const FilterEntryRow& f = FilterEntry[i];
-        std::string row = std::string(f.exclude ? "!" : "") + f.label + "/" + f.execLabel;
-        for (int p = 0; p < f.patternCount; ++p) row += (p ? "," : "[") + std::string(f.patterns[p]);
+    for (const FilterEntryRow* f = FilterEntry; f < FilterEntry + FilterEntryCount; ++f) {
+        std::string row = std::string(f->exclude ? "!" : "") + f->label + "/" + f->execLabel;
+        for (int p = 0; p < f->patternCount; ++p) row += (p ? "," : "[") + std::string(f->patterns[p]);
         loaded.push_back(row + "]");
     }
-    for (int i = 0; i < RegexpEntryCount; ++i) {
-        const RegexpEntryRow& r = RegexpEntry[i];
-        loaded.push_back(std::string(r.label) + "/" + r.execLabel + "{" + (r.invert ? "$" : "") +
-                         (r.searchContents ? "*" : "") + ":" + r.expression + "}");
+    for (const RegexpEntryRow* r = RegexpEntry; r < RegexpEntry + RegexpEntryCount; ++r) {
+        loaded.push_back(std::string(r->label) + "/" + r->execLabel + "{" + (r->invert ? "$" : "") +
+                         (r->searchContents ? "*" : "") + ":" + r->expression + "}");
     }
     // A program that is not found leaves no entry, so a missing program shows as a missing row.
-    for (int i = 0; i < ExecEntryCount; ++i) {
-        std::string file = PathFindFileNameA(ExecEntry[i].program);
+    for (const ExecEntryRow* e = ExecEntry; e < ExecEntry + ExecEntryCount; ++e) {
+        std::string file = PathFindFileNameA(e->program);
         CharLowerA(file.data());
-        loaded.push_back(file + "|" + ExecEntry[i].label + "|" + ExecEntry[i].arguments);
+        loaded.push_back(file + "|" + e->label + "|" + e->arguments);
     }
     // Of the directives only @sub and @sort=1 are active; the others are shown commented out.
     const std::vector<std::string> expected = {
@@ -64,5 +57,28 @@ TEST(SampleSettings, LoadsEveryTableCompletely) {
         "cmd.exe|一覧表示|/k dir", "notepad.exe|メモ帳|", "explorer.exe|エクスプローラ|"};
     for (size_t i = 0; i < std::max(loaded.size(), expected.size()); ++i) {
         EXPECT_EQ(i < loaded.size() ? loaded[i] : "-", i < expected.size() ? expected[i] : "-") << "row " << i;
+    }
+}
+
+// The entries' shortcuts: names the file system takes, no two alike, none for a label Korval could not find.
+TEST(SetupPlan, OneSafelyNamedDistinctShortcutPerEntryKorvalCanFind) {
+    const std::string kanji = std::string(49, 'a') + "表表表表表表表表表表表表表表表表表表表表表表表表表表表表表表";
+    // ポ and 表 have the trail bytes | and \, which stay; a cut never halves a character.
+    const std::vector<std::string> filters = {"ポ|表\\", "a/b:c*d?e<f>g", "a\x01" "b", "con", "LPT1.txt", "Nul  .x",
+                                              "console", std::string(150, 'a'), kanji, "x", "a\"b", "con",
+                                              std::string(259, 'L')};
+    const std::vector<std::string> regexps = {"CON", "a_b", "a/b"};
+    const std::vector<std::string> expected = {
+        "ポ_表_.lnk /#f=", "a_b_c_d_e_f_g.lnk /#f=", "a_b.lnk /#f=", "_con.lnk /#f=", "_LPT1.txt.lnk /#f=",
+        "_Nul  .x.lnk /#f=", "console.lnk /#f=", std::string(100, 'a') + ".lnk /#f=", kanji.substr(0, 99) + ".lnk /#f=",
+        "_CON (2).lnk /#r=", "a_b (2).lnk /#r=", "a_b (3).lnk /#r="};
+    FilterEntryCount = RegexpEntryCount = 0;
+    for (const std::string& label : filters) lstrcpyA(FilterEntry[FilterEntryCount++].label, label.c_str());
+    for (const std::string& label : regexps) lstrcpyA(RegexpEntry[RegexpEntryCount++].label, label.c_str());
+    static EntryShortcut planned[kMaxEntryShortcuts];
+    const size_t count = static_cast<size_t>(PlanEntryShortcuts(planned));
+    for (size_t i = 0; i < std::max(count, expected.size()); ++i) {
+        const std::string row = i < count ? planned[i].fileName + (" " + std::string(planned[i].arguments, 4)) : "-";
+        EXPECT_EQ(row, i < expected.size() ? expected[i] : "-") << "shortcut " << i;
     }
 }
