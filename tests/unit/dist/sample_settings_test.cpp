@@ -16,7 +16,6 @@ using namespace korval_test;
 TEST(SampleSettings, LoadsEveryTableCompletely) {
     // The copy beside the tests is read in place: loading only reads it.
     lstrcpyA(ProgramFolder, (BinFolder() + "dist\\").c_str());
-    lstrcpyA(DefaultSettingsName, "Korval.ini");
     lstrcpyA(SettingsPath, (BinFolder() + "dist\\Korval.ini").c_str());
     ASSERT_EQ(LoadSettings(nullptr), 1) << SettingsPath;
 

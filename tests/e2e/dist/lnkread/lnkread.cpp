@@ -7,9 +7,10 @@
 #include <cstdio>
 
 int main(int argc, char** argv) {
-    char target[MAX_PATH] = "", arguments[INFOTIPSIZE] = "", folder[MAX_PATH] = "";
+    char target[MAX_PATH] = "", arguments[INFOTIPSIZE] = "", dir[MAX_PATH] = "";
     if (argc == 2 && lstrcmpA(argv[1], "/sendto") == 0) {
-        return SHGetSpecialFolderPathA(nullptr, folder, CSIDL_SENDTO, TRUE) && std::printf("%s\n", folder) > 0 ? 0 : 1;
+        const auto hr = SHGetFolderPathA(nullptr, CSIDL_SENDTO | CSIDL_FLAG_CREATE, nullptr, SHGFP_TYPE_CURRENT, dir);
+        return SUCCEEDED(hr) && std::printf("%s\n", dir) > 0 ? 0 : 1;
     }
     WCHAR widePath[MAX_PATH];
     IShellLinkA* link = nullptr;
@@ -23,8 +24,8 @@ int main(int argc, char** argv) {
                       SUCCEEDED(file->Load(widePath, STGM_READ)) &&
                       SUCCEEDED(link->GetPath(target, MAX_PATH, nullptr, SLGP_RAWPATH)) &&
                       SUCCEEDED(link->GetArguments(arguments, INFOTIPSIZE)) &&
-                      SUCCEEDED(link->GetWorkingDirectory(folder, MAX_PATH));
+                      SUCCEEDED(link->GetWorkingDirectory(dir, MAX_PATH));
     if (file) file->Release();
     if (link) link->Release();
-    return read && std::printf("%s\n%s\n%s\n", target, arguments, folder) > 0 ? 0 : 1;
+    return read && std::printf("%s\n%s\n%s\n", target, arguments, dir) > 0 ? 0 : 1;
 }
