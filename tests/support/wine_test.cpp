@@ -5,6 +5,8 @@
 #include <shlwapi.h>
 
 #include <cstring>
+#include <fstream>
+#include <iterator>
 
 namespace korval_test {
 
@@ -63,23 +65,13 @@ TempDir::~TempDir() {
 
 void WriteBytes(const std::string& path, const std::string& bytes) {
     MakeFolder(Folder(path));
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return;
-    DWORD written = 0;
-    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    CloseHandle(file);
+    std::ofstream(path, std::ios::binary) << bytes;
 }
 
 std::optional<std::string> ReadBytes(const std::string& path) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return std::nullopt;
-    std::string bytes(GetFileSize(file, nullptr), '\0');
-    DWORD read = 0;
-    ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
-    CloseHandle(file);
-    bytes.resize(read);
-    return bytes;
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return std::nullopt;
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 void MakeFolder(const std::string& path) {
@@ -100,8 +92,7 @@ void MakeTree(const std::string& root, const std::vector<std::string>& relativeP
 
 KorvalInstall::KorvalInstall(const std::string& settings, const std::string& exeName) : exeName_(exeName) {
     CopyFileA((BinFolder() + "Korval.exe").c_str(), exe().c_str(), FALSE);
-    std::string base = exeName_.substr(0, exeName_.find_last_of('.'));
-    WriteBytes(dir_ / (base + ".ini"), settings);
+    WriteBytes(settingsPath(), settings);
 }
 
 std::string KorvalInstall::settingsPath() const {

@@ -48,9 +48,7 @@ Outcome RunToEnd(const KorvalInstall& install, const std::string& arguments, Pic
     return outcome;
 }
 
-std::string Quoted(const std::string& path) {
-    return "\"" + path + "\"";
-}
+std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
 
 }  // namespace
 
@@ -110,25 +108,20 @@ TEST(Roads, EachCommandLineTakesItsRoad) {
 // stays Korval.txt; the hidden main window is never shown.
 TEST(Roads, ARenamedProgramFollowsItsNameButKeepsItsHelpText) {
     KorvalInstall install("", "Filt.exe");
-    std::string editor = install.InstallRecorder();
+    std::string editor = install.InstallRecorder(), help = install.folder() + "\\Korval.txt";
     DeleteFileA(install.settingsPath().c_str());
-    KorvalProcess first(install.exe(), "", install.folder());
-    ASSERT_NE(WaitForPopupMenu(), nullptr) << "the fixed-item menu did not open";
-    HWND main = FindWindowA("Filt", nullptr);
-    ASSERT_NE(main, nullptr) << "no window of class Filt";
-    EXPECT_EQ(WindowText(main), "Filt");
-    EXPECT_FALSE(IsWindowVisible(main));
-    TapKey(VK_ESCAPE);
-    ASSERT_EQ(first.Wait().value_or(99), 0u);
-    EXPECT_EQ(ReadBytes(install.settingsPath()).value_or("missing"), "") << "Filt.ini was not created empty";
-
-    WriteBytes(install.settingsPath(), "[system]\r\n@editor=" + editor + "\r\n%end\r\n");
-    KorvalProcess second(install.exe(), "", install.folder());
-    ASSERT_NE(WaitForPopupMenu(), nullptr);
-    TapKey('H');
-    ASSERT_EQ(second.Wait().value_or(99), 0u);
+    for (WORD key : {WORD(VK_ESCAPE), WORD('H')}) {
+        KorvalProcess process(install.exe(), "", install.folder());
+        ASSERT_NE(WaitForPopupMenu(), nullptr) << "the fixed-item menu did not open";
+        HWND main = FindWindowA("Filt", nullptr);
+        EXPECT_TRUE(main != nullptr && WindowText(main) == "Filt" && !IsWindowVisible(main));
+        TapKey(key);
+        ASSERT_EQ(process.Wait().value_or(99), 0u);
+        EXPECT_TRUE(key != VK_ESCAPE || ReadBytes(install.settingsPath()).value_or("missing").empty())
+            << "Filt.ini is created empty";
+        WriteBytes(install.settingsPath(), "[system]\r\n@editor=" + editor + "\r\n%end\r\n");
+    }
     std::string commandLine = install.RecordedCommandLine().value_or("");
-    const std::string help = install.folder() + "\\Korval.txt";
     ASSERT_GE(commandLine.size(), help.size()) << commandLine;
     EXPECT_EQ(commandLine.substr(commandLine.size() - help.size()), help);
     EXPECT_EQ(install.RecordedFolder().value_or(""), install.folder());

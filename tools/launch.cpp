@@ -1,4 +1,4 @@
-// Helper for the command-line tools: starts a program with a raw command line read from a file
+// Launcher for the command-line tools: starts a program with a raw command line read from a file
 // (system code page bytes, so quotes and double-byte names arrive exactly), waits for it to end
 // and exits with its exit code. With "/clear" instead, it only empties the clipboard.
 #include <windows.h>
