@@ -110,11 +110,7 @@ void BeginExecSection() {
 
 int HandleExecLine(const char* line) {
     char work[kExpandBytes];
-    if (SystemOptions.paramMode) {
-        ExpandMacros(line, work);
-    } else {
-        CopyField(work, kExpandBytes, line);
-    }
+    ExpandWhenParamMode(line, work);
     if (ExecPending && work[0] == '>') {
         CopyField(ExecEntry[ExecEntryCount - 1].arguments, kPathBytes, work + 1);
         ExecPending = 0;

@@ -149,3 +149,11 @@ void ExpandMacros(const char* text, char* result) {
     }
     std::memcpy(result, work, kExpandBytes);
 }
+
+void ExpandWhenParamMode(const char* text, char* result) {
+    if (SystemOptions.paramMode) {
+        ExpandMacros(text, result);
+    } else {
+        CopyField(result, kExpandBytes, text);
+    }
+}

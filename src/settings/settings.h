@@ -34,3 +34,7 @@ int ResolveProgramPath(const char* name, int allowExeRetry, char* result);
 
 // Expands folder macros, then @param keys. `result` receives at most kExpandBytes - 1 bytes.
 void ExpandMacros(const char* text, char* result);
+
+// ExpandMacros when the settings hold an "@param" line, else a plain copy into `result`
+// (kExpandBytes): the one rule for [exec] lines, the editor and target paths.
+void ExpandWhenParamMode(const char* text, char* result);

@@ -64,11 +64,7 @@ void SetMenuFromSettings(char* line, const char* value) {
 
 void SetEditor(const char* value) {
     char expanded[kExpandBytes];
-    if (SystemOptions.paramMode) {
-        ExpandMacros(value, expanded);
-    } else {
-        CopyField(expanded, kExpandBytes, value);
-    }
+    ExpandWhenParamMode(value, expanded);
     char found[kPathBytes];
     if (ResolveProgramPath(expanded, 1, found) && !PathIsDirectoryA(found)) {
         CopyField(SystemOptions.editorPath, kPathBytes, found);

@@ -31,11 +31,7 @@ int EmitToken(Token* token) {
     CopyField(cut, kRowBytes, std::string_view(token->text, token->length));
     token->length = 0;
     char work[kExpandBytes];
-    if (SystemOptions.paramMode) {
-        ExpandMacros(cut, work);
-    } else {
-        std::memcpy(work, cut, sizeof work);
-    }
+    ExpandWhenParamMode(cut, work);
     PathUnquoteSpacesA(work);
     PathRemoveBlanksA(work);
     if (work[0] == '\0') return 0;
