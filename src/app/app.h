@@ -5,6 +5,9 @@
 
 constexpr UINT_PTR kRunTimer = 610;
 
+// The face of every font the program's windows use.
+constexpr char kUiFontFace[] = "ＭＳ Ｐゴシック";
+
 // Creates the user-interface font: Shift JIS, FW_NORMAL, proof quality, fixed pitch modern.
 // The caller owns the font and deletes it.
 HFONT CreateUiFont(const char* face, int height);

@@ -55,7 +55,7 @@ void LayOutDialog(HWND dialog) {
     PlaceMenu();
     MoveWindow(dialog, MenuPosition.x, MenuPosition.y, kDialogWidth, kDialogHeight, TRUE);
     ShowWindow(dialog, SW_SHOW);
-    DialogFont = CreateUiFont("ＭＳ Ｐゴシック", 13);
+    DialogFont = CreateUiFont(kUiFontFace, 13);
     ScopeLabel = CreateControl(dialog, kScopeLayout, OpeningScopeText(), DialogFont);
     CountLabel = CreateControl(dialog, kCountLayout, "", DialogFont);
     ShowCounts();

@@ -15,7 +15,6 @@ constexpr int kWindowHeight = 60;
 constexpr int kLeftOfCentre = 75;   // the window's corner relative to the screen centre
 constexpr int kAboveCentre = 35;
 constexpr int kFontHeight = 12;
-constexpr char kFontFace[] = "ＭＳ Ｐゴシック";
 
 // The counter and the bar change for every file while a repaint costs far more than testing one;
 // they are shown at most this often, always with the latest state.
@@ -112,7 +111,7 @@ void RepaintWhenDue() {
 void OpenProgressWindow(HWND owner) {
     INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&classes);
-    ProgressFont = CreateUiFont(kFontFace, kFontHeight);
+    ProgressFont = CreateUiFont(kUiFontFace, kFontHeight);
     LastRepaint = GetTickCount() - kRepaintInterval;
     RightNotePending = false;
     PendingSteps = 0;
