@@ -1,8 +1,16 @@
 // Settings internals: the parse-from-memory entry point and the per-section line handlers.
 #pragma once
 
+#include <windows.h>
+
 #include <cstddef>
 #include <string_view>
+
+// Reads the whole of an open file into a zero-filled block one byte longer than the file, so the
+// text stays terminated for the platform's string functions, and closes the file. Returns the
+// block (the caller frees it with GlobalFree) and its data length in `read`, or null when the
+// block cannot be had or the read fails.
+char* ReadWholeFile(HANDLE file, DWORD* read);
 
 // Parses a settings text of `length` bytes (no terminator needed) into the settings tables, after
 // putting them into their starting state. LoadSettings calls it with the file's contents.

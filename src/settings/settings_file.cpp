@@ -121,6 +121,18 @@ size_t FindText(const char* text, size_t length, size_t from, std::string_view n
     return length;
 }
 
+char* ReadWholeFile(HANDLE file, DWORD* read) {
+    DWORD size = GetFileSize(file, nullptr);
+    char* block = static_cast<char*>(GlobalAlloc(GPTR, static_cast<SIZE_T>(size) + 1));
+    *read = 0;
+    if (block != nullptr && !ReadFile(file, block, size, read, nullptr)) {
+        GlobalFree(block);
+        block = nullptr;
+    }
+    CloseHandle(file);
+    return block;
+}
+
 size_t ReadSettingsLine(const char* text, size_t length, size_t start, char* line) {
     if (start >= length) {
         line[0] = '\0';
@@ -160,19 +172,14 @@ int LoadSettings(HWND owner) {
         ReportUnusableFile(owner);
         return 0;
     }
-    DWORD size = GetFileSize(file, nullptr);
-    // One byte more than the file keeps the text terminated for the platform's string functions.
-    HGLOBAL block = GlobalAlloc(GPTR, static_cast<SIZE_T>(size) + 1);
     DWORD read = 0;
-    if (block == nullptr || !ReadFile(file, block, size, &read, nullptr)) {
-        if (block != nullptr) GlobalFree(block);
-        CloseHandle(file);
+    char* text = ReadWholeFile(file, &read);
+    if (text == nullptr) {
         ReportUnusableFile(owner);
         return 0;
     }
-    CloseHandle(file);
     CopyField(SettingsPath, kPathBytes, opened);
-    ParseSettingsText(static_cast<const char*>(block), read);
-    GlobalFree(block);
+    ParseSettingsText(text, read);
+    GlobalFree(text);
     return 1;
 }

@@ -174,16 +174,9 @@ void ReadSearchPathFile(const char* path) {
     HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return;
-    DWORD size = GetFileSize(file, nullptr);
-    HGLOBAL block = GlobalAlloc(GPTR, static_cast<SIZE_T>(size) + 1);
     DWORD read = 0;
-    BOOL readOk = block != nullptr && ReadFile(file, block, size, &read, nullptr);
-    CloseHandle(file);
-    if (!readOk) {
-        if (block != nullptr) GlobalFree(block);
-        return;
-    }
-    const char* text = static_cast<const char*>(block);
+    char* text = ReadWholeFile(file, &read);
+    if (text == nullptr) return;
     std::memset(SystemOptions.searchPath, 0, kSearchPathBytes);
     size_t start = FindText(text, read, 0, kPathKey);
     const bool oneLine = start < read;
@@ -199,7 +192,7 @@ void ReadSearchPathFile(const char* path) {
     }
     if (stored > 0) SystemOptions.searchPathSet = 1;
     CopyField(SystemOptions.searchPath, kSearchPathBytes, std::string_view(collected, stored));
-    GlobalFree(block);
+    GlobalFree(text);
 }
 
 size_t HandleSystemLine(char* line, const char* text, size_t length, size_t offset, size_t extent) {
