@@ -7,6 +7,7 @@
 #include "app/app.h"
 #include "common/tables.h"
 #include "common/text.h"
+#include "filter/filter.h"
 #include "settings/settings.h"
 #include "targets/targets.h"
 
@@ -110,7 +111,8 @@ int RunProgram(HINSTANCE instance, HINSTANCE previous, char* commandLine) {
     SplitPath(OwnPath, &parts);
     CopyField(ProgramBaseName, kPathBytes, parts.base);
     wsprintfA(DefaultSettingsName, "%s.ini", ProgramBaseName);
-    CommandLineText = commandLine;
+    NoteStopKeyAtStart();
+    CommandLineText = ReadableCommandLine(commandLine);
 
     if (previous == nullptr) {
         WNDCLASSA windowClass = {};

@@ -53,6 +53,7 @@ ResultListTable ResultList;
 int limitReached;
 int progressShown;
 int testedCount;
+int LeftOutCount;
 
 ScreenPoint MenuPosition = {-1, -1};
 TargetCounts SavedTargetCounts;

@@ -145,6 +145,11 @@ extern int limitReached;
 extern int progressShown;
 extern int testedCount;
 
+// Items left out because they have no usable ANSI name or path (a name the code page cannot hold
+// and no short name, or a path too long even in its short form). Counted by every road a path
+// enters by and by the walk; the run that follows reports them once.
+extern int LeftOutCount;
+
 // ---- Menu and option dialog ----
 struct ScreenPoint {
     int x;

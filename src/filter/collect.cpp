@@ -3,8 +3,10 @@
 #include <shlwapi.h>
 
 #include <cstring>
+#include <cwchar>
 
 #include "common/handles.h"
+#include "common/names.h"
 #include "common/tables.h"
 #include "common/text.h"
 #include "filter/engine.h"
@@ -34,8 +36,6 @@ bool RememberVerdicts;
 
 static_assert((kVerdictSlots & (kVerdictSlots - 1)) == 0, "the slot index is a masked hash");
 
-constexpr char kSearchAll[] = "*.*";
-constexpr size_t kSearchAllLength = sizeof kSearchAll - 1;
 
 void MeasureRows(char (*rows)[kRowBytes], int count, int* lengths) {
     for (int i = 0; i < count; ++i) lengths[i] = lstrlenA(rows[i]);
@@ -93,14 +93,134 @@ void CountTested() {
     if (testedCount <= kSearchSteps) StepProgress();
 }
 
-// TestItem for a file met in a walk, whose name starts at `name` inside `path`: the extension is
-// the same whether the whole path or the name alone is split.
-int TestWalkedFile(HWND owner, const char* path, const char* name, int useRegexp) {
+// TestItem for a file met in a walk, whose extension the walk has taken from its long name.
+int TestWalkedFile(HWND owner, const char* path, const char* extension, int useRegexp) {
     CountTested();
     if (useRegexp) return SearchFile(owner, path);
-    PathParts parts;
-    SplitPath(name, &parts);
-    return MatchExtension(parts.ext);
+    return MatchExtension(extension);
+}
+
+// A run's loops end when the list is full or Esc was pressed.
+bool Halted() {
+    return limitReached || RunStopped;
+}
+
+// The wide path of the folder being walked, then the entry in hand behind it: one buffer for the
+// whole walk, each level writing behind its own folder.
+wchar_t WalkPath[kWidePathChars];
+
+// Folders below this depth are passed over; only a folder without an ANSI path (which no level
+// under it can have either) lets the walk go this deep, to count what it holds.
+constexpr int kMaxWalkDepth = 256;
+
+// Past the end of any ANSI path: a folder whose ANSI path leaves no room for a name below it.
+constexpr size_t kNoAnsiBase = kPathBytes;
+
+bool IsDotEntry(const wchar_t* name) {
+    return name[0] == L'.' && (name[1] == L'\0' || (name[1] == L'.' && name[2] == L'\0'));
+}
+
+// The extension that a pattern run compares: that of the long name, whichever name lists the file.
+// An extension the code page cannot hold equals no pattern. Points into `ansiName` or `buffer`.
+const char* EntryExtension(const wchar_t* name, size_t nameLength, const char* ansiName, int ansiNameLength,
+                           char* buffer) {
+    if (ansiNameLength >= 0) {
+        // A dot is below 0x40, so it is never the trail byte of a double-byte character.
+        const char* dot = std::strrchr(ansiName, '.');
+        return dot != nullptr ? dot : ansiName + ansiNameLength;
+    }
+    size_t dot = nameLength;
+    for (size_t i = 0; i < nameLength; ++i) {
+        if (name[i] == L'.') dot = i;
+    }
+    if (ToAnsiExactly(name + dot, nameLength - dot, buffer, kPartBytes) < 0) buffer[0] = '\0';
+    return buffer;
+}
+
+// The ANSI path of the entry whose wide path fills WalkPath up to `wideLength`, behind the folder's
+// ANSI path `base` (`baseLength` bytes, with its trailing backslash): the folder and the long name,
+// else the folder and the short name, else the short form of the whole path. Returns its length in
+// `path` (kPathBytes), or -1 when the entry has no usable ANSI path.
+int EntryAnsiPath(const char* base, size_t baseLength, const char* ansiName, int ansiNameLength,
+                  const wchar_t* shortName, size_t wideLength, char* path) {
+    char name[kPathBytes];
+    int nameLength = ansiNameLength;
+    if (nameLength >= 0) {
+        std::memcpy(name, ansiName, static_cast<size_t>(nameLength) + 1);
+    } else {
+        nameLength = ToAnsiExactly(shortName, std::wcslen(shortName), name, kPathBytes);
+    }
+    if (nameLength >= 0 && baseLength + static_cast<size_t>(nameLength) < kPathBytes) {
+        std::memcpy(path, base, baseLength);
+        std::memcpy(path + baseLength, name, static_cast<size_t>(nameLength) + 1);
+        return static_cast<int>(baseLength) + nameLength;
+    }
+    return ShortAnsiPathOf(PlatformPath(WalkPath, wideLength), path);
+}
+
+// An item without a usable ANSI path is left out and counted when the run would have kept it:
+// a folder when folders are collected, a file when a pattern run would pass its extension, and
+// every file of a regular-expression run, which cannot be tested without opening it.
+void CountLeftOutFolder() {
+    if (CollectsFolders()) ++LeftOutCount;
+}
+
+void CountLeftOutFile(const char* extension, int useRegexp) {
+    CountTested();
+    if (useRegexp || MatchExtension(extension)) ++LeftOutCount;
+}
+
+// Adds the entries of the folder whose wide path (with its trailing backslash) fills WalkPath up
+// to `wideLength`. `base` is its ANSI path with the trailing backslash (`baseLength` bytes), or
+// kNoAnsiBase when it has none that a name fits behind; `reachable` is false for a folder without
+// any ANSI path, whose entries are only counted.
+void WalkLevel(HWND owner, const char* base, size_t baseLength, size_t wideLength, bool reachable, int depth,
+               int useRegexp) {
+    if (depth > kMaxWalkDepth || wideLength + 2 > kWidePathChars) return;
+    WalkPath[wideLength] = L'*';
+    WalkPath[wideLength + 1] = L'\0';
+    WIN32_FIND_DATAW entry;
+    SearchHandle search(FindFirstFileW(PlatformPath(WalkPath, wideLength + 1), &entry));
+    if (search.handle == INVALID_HANDLE_VALUE) return;
+    char ansiName[kPathBytes];
+    char path[kPathBytes];
+    char extensionBuffer[kPartBytes];
+    do {
+        if (StopKeyPressed()) return;
+        const wchar_t* name = entry.cFileName;
+        if (IsDotEntry(name)) continue;
+        size_t nameLength = std::wcslen(name);
+        if (wideLength + nameLength + 2 > kWidePathChars) continue;
+        std::wmemcpy(WalkPath + wideLength, name, nameLength + 1);
+        int ansiNameLength = ToAnsiExactly(name, nameLength, ansiName, kPathBytes);
+        int pathLength = reachable ? EntryAnsiPath(base, baseLength, ansiName, ansiNameLength, entry.cAlternateFileName,
+                                                   wideLength + nameLength, path)
+                                   : -1;
+        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            if (pathLength < 0) {
+                CountLeftOutFolder();
+            } else if (CollectsFolders() && !CollectFolder(path)) {
+                return;
+            }
+            if (!AllLevels) continue;
+            size_t childBase = kNoAnsiBase;
+            if (pathLength >= 0 && static_cast<size_t>(pathLength) + 1 < kPathBytes) {
+                path[pathLength] = '\\';
+                path[pathLength + 1] = '\0';
+                childBase = static_cast<size_t>(pathLength) + 1;
+            }
+            WalkPath[wideLength + nameLength] = L'\\';
+            WalkLevel(owner, path, childBase, wideLength + nameLength + 1, pathLength >= 0, depth + 1, useRegexp);
+            if (Halted()) return;
+            continue;
+        }
+        const char* extension = EntryExtension(name, nameLength, ansiName, ansiNameLength, extensionBuffer);
+        if (pathLength < 0) {
+            CountLeftOutFile(extension, useRegexp);
+        } else if (TestWalkedFile(owner, path, extension, useRegexp) && !CollectFile(path)) {
+            return;
+        }
+    } while (FindNextFileW(search.handle, &entry));
 }
 
 bool ProgressDue() {
@@ -122,6 +242,7 @@ void CollectResults(HWND owner, int useRegexp) {
     limitReached = 0;
     progressShown = 0;
     testedCount = 0;
+    RunStopped = 0;
     MeasureRows(ResultList.folders, ResultList.folderCount, FolderLengths);
     MeasureRows(ResultList.files, ResultList.fileCount, FileLengths);
     ForgetVerdicts();
@@ -135,15 +256,15 @@ void CollectResults(HWND owner, int useRegexp) {
     }
 
     bool folderIsCandidate = (AllLevels || !InsideFolders) && CollectsFolders();
-    for (int i = 0; i < TargetFolderCount; ++i) {
+    for (int i = 0; i < TargetFolderCount && !StopKeyPressed(); ++i) {
         if (folderIsCandidate && !CollectFolder(TargetFolders[i])) break;
         if (InsideFolders) {
             WalkFolder(owner, TargetFolders[i], useRegexp);
-            if (limitReached) break;
+            if (Halted()) break;
         }
     }
-    if (!limitReached && FilterKind != kKindFolders) {
-        for (int i = 0; i < TargetFileCount; ++i) {
+    if (!Halted() && FilterKind != kKindFolders) {
+        for (int i = 0; i < TargetFileCount && !StopKeyPressed(); ++i) {
             if (TestItem(owner, TargetFiles[i], useRegexp) && !CollectFile(TargetFiles[i])) break;
         }
     }
@@ -157,43 +278,47 @@ void CollectResults(HWND owner, int useRegexp) {
 
 void RunFilter(HWND owner, int toClipboard, int useRegexp) {
     CollectResults(owner, useRegexp);
-    if (limitReached && MessageBoxA(owner, kLimitQuestion, kRunTitle, MB_YESNO) == IDNO) return;
-    SortAndDeliver(owner, toClipboard);
+    if (!RunStopped && !(limitReached && MessageBoxA(owner, kLimitQuestion, kRunTitle, MB_YESNO) == IDNO)) {
+        SortAndDeliver(owner, toClipboard);
+        if (!RunStopped && LeftOutCount > 0) {
+            char text[sizeof kLeftOutMessage + 16];
+            wsprintfA(text, kLeftOutMessage, LeftOutCount);
+            MessageBoxA(owner, text, kRunTitle, MB_ICONINFORMATION);
+        }
+    }
+    LeftOutCount = 0;
 }
 
-// Entries whose full path would exceed 259 bytes are skipped, as is a folder whose search pattern
-// would not fit in a path buffer.
+// The walk enumerates wide names, so that no name reaches the tables best-fitted to another: an
+// entry is listed by its long name when the code page holds it and the path stays within 259
+// bytes, else by its short name or the short form of its path; an entry with none of them is left
+// out and counted.
 void WalkFolder(HWND owner, const char* folder, int useRegexp) {
-    char path[kPathBytes];
-    size_t baseLength = CopyField(path, kPathBytes, folder);
+    char base[kPathBytes];
+    size_t baseLength = CopyField(base, kPathBytes, folder);
     if (baseLength != std::strlen(folder)) return;
-    if (!EndsWithBackslash(path)) {
-        if (baseLength + 1 >= kPathBytes) return;
-        path[baseLength++] = '\\';
-    }
-    if (baseLength + kSearchAllLength >= kPathBytes) return;
-    std::memcpy(path + baseLength, kSearchAll, kSearchAllLength + 1);
-
-    WIN32_FIND_DATAA entry;
-    SearchHandle search(FindFirstFileA(path, &entry));
-    if (search.handle == INVALID_HANDLE_VALUE) return;
-    do {
-        const char* name = entry.cFileName;
-        if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0) continue;
-        size_t nameLength = std::strlen(name);
-        if (baseLength + nameLength >= kPathBytes) continue;
-        // The buffer holds the base followed by the current entry's name.
-        std::memcpy(path + baseLength, name, nameLength + 1);
-        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            if (CollectsFolders() && !CollectFolder(path)) return;
-            if (AllLevels) {
-                WalkFolder(owner, path, useRegexp);
-                if (limitReached) return;
-            }
-        } else if (TestWalkedFile(owner, path, path + baseLength, useRegexp) && !CollectFile(path)) {
-            return;
+    if (!EndsWithBackslash(base)) {
+        if (baseLength + 1 < kPathBytes) {
+            base[baseLength++] = '\\';
+            base[baseLength] = '\0';
+        } else {
+            baseLength = kNoAnsiBase;
         }
-    } while (FindNextFileA(search.handle, &entry));
+    }
+    // The folder as written, relative or not, with a trailing backslash; the wide walk takes its
+    // full form, which the long-path prefix needs.
+    wchar_t written[kPathBytes + 2];
+    int converted = MultiByteToWideChar(CP_ACP, 0, folder, -1, written, kPathBytes + 1);
+    if (converted <= 0) return;
+    size_t writtenLength = static_cast<size_t>(converted) - 1;
+    if (writtenLength == 0 || written[writtenLength - 1] != L'\\') {
+        written[writtenLength++] = L'\\';
+        written[writtenLength] = L'\0';
+    }
+    DWORD wideLength = GetFullPathNameW(written, kWidePathChars, WalkPath, nullptr);
+    if (wideLength == 0 || wideLength >= kWidePathChars) return;
+    if (WalkPath[wideLength - 1] != L'\\') return;
+    WalkLevel(owner, base, baseLength, wideLength, true, 0, useRegexp);
 }
 
 int TestItem(HWND owner, const char* path, int useRegexp) {
@@ -201,7 +326,8 @@ int TestItem(HWND owner, const char* path, int useRegexp) {
     if (useRegexp) return SearchFile(owner, path);
     PathParts parts;
     SplitPath(path, &parts);
-    return MatchExtension(parts.ext);
+    char longExtension[kPartBytes];
+    return MatchExtension(LongNameExtension(path, longExtension) ? longExtension : parts.ext);
 }
 
 int MatchExtension(const char* extension) {

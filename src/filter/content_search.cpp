@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "common/handles.h"
+#include "common/names.h"
 #include "common/tables.h"
 #include "common/text.h"
 #include "filter/engine.h"
@@ -91,7 +92,10 @@ int RegexpLibrary(int release) {
 int SearchFile(HWND, const char* path) {
     PathParts parts;
     SplitPath(path, &parts);
-    if (FilterSwitch == 2 && !MatchExtension(parts.ext)) return 0;
+    char longExtension[kPartBytes];
+    if (FilterSwitch == 2 && !MatchExtension(LongNameExtension(path, longExtension) ? longExtension : parts.ext)) {
+        return 0;
+    }
 
     RegexpEntryRow& entry = RegexpEntry[SelectedRegexpIndex];
     Subject subject;

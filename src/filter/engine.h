@@ -4,6 +4,8 @@
 #include <windows.h>
 
 #include <cstddef>
+#include <string>
+#include <vector>
 
 #include "common/tables.h"
 
@@ -11,6 +13,7 @@
 constexpr char kRunTitle[] = "Korval";
 constexpr char kLimitQuestion[] = "対象データが1000件を超えました。\r\n処理を続行しますか？";
 constexpr char kEmptyResult[] = "対象データがありません！";
+constexpr char kLeftOutMessage[] = "扱えない名前またはパスの長さのため、%d 件を対象から外しました。";
 constexpr int kSearchSteps = 10000;        // range of the search-phase progress bar
 constexpr int kProgressThreshold = 100;    // more targets or results than this show the window
 constexpr int kSortModeNone = 0;
@@ -18,12 +21,14 @@ constexpr int kSortModePath = 1;           // "@sort=1": by location, then exten
 constexpr int kSortModeName = 2;           // "@sort=2": by extension and name, then location
 // A started program's whole command line, its terminator included, must fit in this many characters.
 constexpr size_t kCommandLineLimit = 32767;
-// Room for the longest output text: the argument line and every result quoted, with its backslash
-// doubled and its separator.
-constexpr size_t kOutputCapacity = kPathBytes + 1 + static_cast<size_t>(kMaxResults) * (kRowBytes + 6);
-
 static_assert(kSearchSteps > 0 && kSearchSteps <= 0xFFFF, "a progress range fits in the high word of PBM_SETRANGE");
 static_assert(kMaxResults <= 0xFFFF, "the sort's progress range fits in the high word of PBM_SETRANGE");
+
+// Esc ends a run while it collects or sorts: nothing is delivered and nothing is shown. Set by
+// StopKeyPressed, cleared when a run starts.
+extern int RunStopped;
+// Looks at the key at most every few milliseconds; true (and RunStopped set) once it was pressed.
+bool StopKeyPressed();
 
 // Steps 1 to 5 of a run: resets the run state, collects the survivors of the selected entry into
 // ResultList, with the search-phase progress window when it is due. Leaves limitReached set when
@@ -53,17 +58,17 @@ int BuildFileOrder(int* order);
 // True when `text` ends with a backslash character (a trail byte equal to a backslash does not count).
 bool EndsWithBackslash(const char* text);
 
-// Builds the output text into `out` (kOutputCapacity bytes) and returns its length. The folder
-// rows are rewritten in place (unquoted, trailing backslash as keepFolderBackslash says). For a
-// program (`toClipboard` 0) the text starts with `arguments` and a blank when they are not empty,
-// the paths are separated by blanks and quoted when they hold one; for the clipboard they are
-// separated by CR LF and never quoted.
-size_t BuildOutputText(int toClipboard, const char* arguments, const int* order, int orderCount, char* out);
+// The delivered text over `paths` (in delivery order, folders first): for the clipboard
+// (`toClipboard` 1) the paths on lines separated by CR LF, never quoted; for a program the argument
+// line and a blank when it is not empty, then the paths separated by blanks, each quoted when it
+// holds a blank, with a final backslash doubled inside the quotes.
+std::string DeliveredText(const std::vector<std::string>& paths, int toClipboard, const std::string& arguments);
+std::wstring DeliveredText(const std::vector<std::wstring>& paths, int toClipboard, const std::wstring& arguments);
 
 // The length of a content search's subject: the bytes before the first zero byte among the
 // first `length` bytes, or `length` when there is none.
 size_t SubjectLength(const char* bytes, size_t length);
 
-// True when `program` started with a parameter string of `parameterLength` bytes stays within the
-// platform's command-line limit.
-bool FitsCommandLine(const char* program, size_t parameterLength);
+// True when a program whose path has `programLength` UTF-16 units, started with a parameter string
+// of `parameterLength` units, stays within the platform's command-line limit.
+bool FitsCommandLine(size_t programLength, size_t parameterLength);

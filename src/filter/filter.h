@@ -8,6 +8,10 @@
 // the selected [regexp] entry (the caller has loaded the library), 0 with the [filter] entry.
 void RunFilter(HWND owner, int toClipboard, int useRegexp);
 
+// Called once at start-up: an Esc press going on then does not stop a run until the key has been
+// let go.
+void NoteStopKeyAtStart();
+
 // Adds the entries of `folder` (and, with AllLevels, of every folder below it) to the results.
 void WalkFolder(HWND owner, const char* folder, int useRegexp);
 

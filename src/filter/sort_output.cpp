@@ -5,7 +5,10 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string>
+#include <vector>
 
+#include "common/names.h"
 #include "common/tables.h"
 #include "common/text.h"
 #include "filter/engine.h"
@@ -40,21 +43,47 @@ void RankKeys(int count) {
     }
 }
 
-size_t Append(char* out, size_t at, const char* text) {
-    size_t length = std::strlen(text);
-    std::memcpy(out + at, text, length);
-    return at + length;
+bool EndsWithBackslash(const std::wstring& text) {
+    return !text.empty() && text.back() == L'\\';
 }
 
-// Appends a path, in double quotes when `quote` is set and it holds a blank. Inside the quotes a
-// final backslash is doubled, so that it does not escape the closing quote for the started program.
-size_t AppendPath(char* out, size_t at, const char* path, bool quote) {
-    if (!quote || std::strchr(path, ' ') == nullptr) return Append(out, at, path);
-    out[at++] = '"';
-    at = Append(out, at, path);
-    if (EndsWithBackslash(path)) out[at++] = '\\';
-    out[at++] = '"';
-    return at;
+bool EndsWithBackslash(const std::string& text) {
+    return ::EndsWithBackslash(text.c_str());
+}
+
+// The delivered text over `paths`, in delivery order. For the clipboard: one path a line, CR LF
+// between lines, never quoted. For a program: the argument line and a blank when there is one,
+// then the paths separated by blanks, each in double quotes when it holds a blank; inside the
+// quotes a final backslash is doubled, so that it does not escape the closing quote.
+template <typename Char>
+std::basic_string<Char> JoinPaths(const std::vector<std::basic_string<Char>>& paths, int toClipboard,
+                                  const std::basic_string<Char>& arguments) {
+    const Char separator[] = {toClipboard ? Char('\r') : Char(' '), Char('\n'), Char(0)};
+    const size_t separatorLength = toClipboard ? 2 : 1;
+    std::basic_string<Char> text;
+    if (!toClipboard && !arguments.empty()) text = arguments + Char(' ');
+    for (size_t i = 0; i < paths.size(); ++i) {
+        const std::basic_string<Char>& path = paths[i];
+        if (toClipboard || path.find(Char(' ')) == std::basic_string<Char>::npos) {
+            text += path;
+        } else {
+            text += Char('"');
+            text += path;
+            if (EndsWithBackslash(path)) text += Char('\\');
+            text += Char('"');
+        }
+        if (i + 1 < paths.size()) text.append(separator, separatorLength);
+    }
+    return text;
+}
+
+std::wstring Wide(const char* text) {
+    int length = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
+    if (length <= 0) return std::wstring();
+    std::wstring wide(static_cast<size_t>(length), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text, -1, &wide[0], length);
+    wide.resize(static_cast<size_t>(length) - 1);
+    return wide;
 }
 
 // The folder row as delivered: no surrounding quotes, a trailing backslash only with "@bs".
@@ -84,31 +113,43 @@ void OpenSortProgress(HWND owner, int total) {
     SetProgressRange(total);
 }
 
-void StartProgram(const char* parameters) {
+// The program of the run, in its own folder, with the true names in its wide command line.
+void StartProgram(const std::wstring& program, const std::wstring& parameters) {
     PathParts parts;
     SplitPath(SelectedProgram.path, &parts);
     char folder[kPathBytes * 2];
     wsprintfA(folder, "%s%s", parts.drive, parts.folder);
-    ShellExecuteA(nullptr, nullptr, SelectedProgram.path, parameters, folder, SW_SHOWNORMAL);
+    ShellExecuteW(nullptr, nullptr, program.c_str(), parameters.c_str(), Wide(folder).c_str(), SW_SHOWNORMAL);
 }
 
-// Hands `text` to the clipboard as CF_TEXT. Returns false when nothing was put there.
-bool PutOnClipboard(const char* text, size_t length) {
-    HGLOBAL block = GlobalAlloc(GHND, length + 1);
-    if (block == nullptr) return false;
-    char* bytes = static_cast<char*>(GlobalLock(block));
-    if (bytes == nullptr) {
+// A movable block holding `bytes` bytes of `data` and zeros after them, or null.
+HGLOBAL ClipboardBlock(const void* data, size_t bytes, size_t size) {
+    HGLOBAL block = GlobalAlloc(GHND, size);
+    if (block == nullptr) return nullptr;
+    void* locked = GlobalLock(block);
+    if (locked == nullptr) {
         GlobalFree(block);
-        return false;
+        return nullptr;
     }
-    std::memcpy(bytes, text, length);
+    std::memcpy(locked, data, bytes);
     GlobalUnlock(block);
+    return block;
+}
+
+// Hands the list to the clipboard as CF_TEXT, and with the true names as CF_UNICODETEXT. Returns
+// false when the text was not put there.
+bool PutOnClipboard(const std::string& text, const std::wstring& wide) {
+    HGLOBAL block = ClipboardBlock(text.data(), text.size(), text.size() + 1);
+    if (block == nullptr) return false;
+    HGLOBAL wideBlock = ClipboardBlock(wide.data(), wide.size() * sizeof(wchar_t), (wide.size() + 1) * sizeof(wchar_t));
     if (!OpenClipboard(nullptr)) {
         GlobalFree(block);
+        if (wideBlock != nullptr) GlobalFree(wideBlock);
         return false;
     }
     EmptyClipboard();
     bool taken = SetClipboardData(CF_TEXT, block) != nullptr;
+    if (wideBlock != nullptr && SetClipboardData(CF_UNICODETEXT, wideBlock) == nullptr) GlobalFree(wideBlock);
     CloseClipboard();
     if (!taken) GlobalFree(block);
     return taken;
@@ -116,8 +157,9 @@ bool PutOnClipboard(const char* text, size_t length) {
 
 // Delivery by clipboard; `startAfter` starts SelectedProgram with its own argument line after the
 // copy, otherwise the beep confirms it.
-void DeliverToClipboard(const char* text, size_t length, bool startAfter) {
-    if (!PutOnClipboard(text, length)) return;
+void DeliverToClipboard(const std::vector<std::string>& paths, const std::vector<std::wstring>& trueNames,
+                        bool startAfter) {
+    if (!PutOnClipboard(JoinPaths(paths, 1, std::string()), JoinPaths(trueNames, 1, std::wstring()))) return;
     if (startAfter && PathFileExistsA(SelectedProgram.path)) {
         ShellExecuteA(nullptr, nullptr, SelectedProgram.path, SelectedProgram.arguments, nullptr, SW_SHOWNORMAL);
     } else {
@@ -125,23 +167,43 @@ void DeliverToClipboard(const char* text, size_t length, bool startAfter) {
     }
 }
 
-void Deliver(int toClipboard, const int* order, int orderCount) {
-    char* text = static_cast<char*>(HeapAlloc(GetProcessHeap(), 0, kOutputCapacity));
-    if (text == nullptr) return;
-    if (toClipboard) {
-        size_t length = BuildOutputText(1, "", order, orderCount, text);
-        DeliverToClipboard(text, length, StartAfterCopy != 0);
-    } else {
-        size_t length = BuildOutputText(0, SelectedProgram.arguments, order, orderCount, text);
-        if (FitsCommandLine(SelectedProgram.path, length)) {
-            StartProgram(text);
-        } else {
-            // Too long for the program's command line: the whole list goes to the clipboard instead.
-            length = BuildOutputText(1, "", order, orderCount, text);
-            DeliverToClipboard(text, length, false);
-        }
+// The true name of every delivered row: a row that holds a short name or a short form gets its
+// long form back. A folder keeps or loses its trailing backslash exactly as its row does.
+std::vector<std::wstring> TrueNames(const std::vector<std::string>& paths) {
+    static wchar_t name[kWidePathChars];
+    std::vector<std::wstring> names;
+    names.reserve(paths.size());
+    for (const std::string& path : paths) {
+        std::wstring wide(name, TrueWidePath(path.c_str(), name, kWidePathChars));
+        bool backslash = EndsWithBackslash(path);
+        if (backslash && !EndsWithBackslash(wide)) wide += L'\\';
+        if (!backslash && EndsWithBackslash(wide) && wide.size() > 1) wide.pop_back();
+        names.push_back(std::move(wide));
     }
-    HeapFree(GetProcessHeap(), 0, text);
+    return names;
+}
+
+void Deliver(int toClipboard, const int* order, int orderCount) {
+    std::vector<std::string> paths;
+    paths.reserve(static_cast<size_t>(ResultList.folderCount + orderCount));
+    for (int i = 0; i < ResultList.folderCount; ++i) {
+        PrepareFolderRow(ResultList.folders[i]);
+        paths.emplace_back(ResultList.folders[i]);
+    }
+    for (int i = 0; i < orderCount; ++i) paths.emplace_back(ResultList.files[order[i]]);
+    std::vector<std::wstring> trueNames = TrueNames(paths);
+    if (toClipboard) {
+        DeliverToClipboard(paths, trueNames, StartAfterCopy != 0);
+        return;
+    }
+    std::wstring program = Wide(SelectedProgram.path);
+    std::wstring parameters = JoinPaths(trueNames, 0, Wide(SelectedProgram.arguments));
+    if (FitsCommandLine(program.size(), parameters.size())) {
+        StartProgram(program, parameters);
+    } else {
+        // Too long for the program's command line: the whole list goes to the clipboard instead.
+        DeliverToClipboard(paths, trueNames, false);
+    }
 }
 
 }  // namespace
@@ -172,8 +234,13 @@ void BuildSortKey(const char* row, int sortMode, bool folderRow, char* key) {
     const char* const folderByName[] = {parts.base, parts.drive, parts.folder, ""};
     const char* const fileByName[] = {parts.ext, parts.base, parts.drive, parts.folder};
     const char* const* order = sortMode == kSortModePath ? byLocation : folderRow ? folderByName : fileByName;
+    // The parts are disjoint pieces of the row, so together they fit a row.
     size_t at = 0;
-    for (int i = 0; i < 4; ++i) at = Append(key, at, order[i]);
+    for (int i = 0; i < 4; ++i) {
+        size_t length = std::strlen(order[i]);
+        std::memcpy(key + at, order[i], length);
+        at += length;
+    }
     key[at] = '\0';
 }
 
@@ -184,6 +251,7 @@ void SortRows(char (*rows)[kRowBytes], int count, int sortMode, bool folderRows)
     }
     RankKeys(count);
     for (int i = 0; i < count; ++i) {
+        if (StopKeyPressed()) return;
         if (progressShown) StepProgress();
         for (int j = i + 1; j < count; ++j) {
             if (KeyRank[SortOrder[i]] > KeyRank[SortOrder[j]]) {
@@ -220,32 +288,17 @@ int BuildFileOrder(int* order) {
     return count;
 }
 
-size_t BuildOutputText(int toClipboard, const char* arguments, const int* order, int orderCount, char* out) {
-    const char* separator = toClipboard ? "\r\n" : " ";
-    bool quote = toClipboard == 0;
-    size_t at = 0;
-    if (!toClipboard && arguments[0] != '\0') {
-        at = Append(out, at, arguments);
-        out[at++] = ' ';
-    }
-    size_t pathsStart = at;
-    for (int i = 0; i < ResultList.folderCount; ++i) {
-        PrepareFolderRow(ResultList.folders[i]);
-        at = AppendPath(out, at, ResultList.folders[i], quote);
-        at = Append(out, at, separator);
-    }
-    for (int i = 0; i < orderCount; ++i) {
-        at = AppendPath(out, at, ResultList.files[order[i]], quote);
-        at = Append(out, at, separator);
-    }
-    if (at > pathsStart) at -= std::strlen(separator);
-    out[at] = '\0';
-    return at;
+std::string DeliveredText(const std::vector<std::string>& paths, int toClipboard, const std::string& arguments) {
+    return JoinPaths(paths, toClipboard, arguments);
 }
 
-bool FitsCommandLine(const char* program, size_t parameterLength) {
+std::wstring DeliveredText(const std::vector<std::wstring>& paths, int toClipboard, const std::wstring& arguments) {
+    return JoinPaths(paths, toClipboard, arguments);
+}
+
+bool FitsCommandLine(size_t programLength, size_t parameterLength) {
     // The program path in quotes, a blank, the parameters and the terminator.
-    return std::strlen(program) + 3 + parameterLength + 1 <= kCommandLineLimit;
+    return programLength + 3 + parameterLength + 1 <= kCommandLineLimit;
 }
 
 void SortAndDeliver(HWND owner, int toClipboard) {
@@ -262,6 +315,7 @@ void SortAndDeliver(HWND owner, int toClipboard) {
         CloseProgressWindow();
         progressShown = 0;
     }
+    if (RunStopped) return;
     int orderCount = BuildFileOrder(FileOrder);
     if (total == 0) {
         MessageBoxA(owner, kEmptyResult, kRunTitle, MB_ICONINFORMATION);

@@ -5,10 +5,12 @@
 
 #include <cstring>
 
+#include "common/names.h"
 #include "common/tables.h"
 #include "common/text.h"
 #include "settings/settings.h"
 #include "targets/targets.h"
+#include "targets/tokens.h"
 
 namespace {
 
@@ -16,20 +18,17 @@ constexpr int kTokenLimit = kRowBytes - 1;  // bytes kept of one token
 static_assert(kTokenLimit >= kPathBytes, "an overlong token stays too long to be stored");
 constexpr UINT kFileCountQuery = 0xFFFFFFFF;
 
-// Collects one token; keeps one byte beyond the limit so that the cut can respect characters.
-struct Token {
-    char text[kTokenLimit + 1];
+// Unquotes, trims and stores one token, the span [first, end) of `text` without the characters the
+// rules drop, cut to kTokenLimit bytes on a character boundary. Returns 1 when the list is full.
+int EmitToken(const char* text, size_t first, size_t end, int mode) {
+    // One byte beyond the limit shows whether the cut would split a double-byte character.
+    char token[kTokenLimit + 1];
     size_t length = 0;
-    void Append(char c) {
-        if (length < sizeof text) text[length++] = c;
+    for (size_t at = first; at < end && length < sizeof token; ++at) {
+        if (!IsIgnoredInToken(text[at], mode)) token[length++] = text[at];
     }
-};
-
-// Unquotes, trims and stores one token; returns 1 when the list is full.
-int EmitToken(Token* token) {
     char cut[kRowBytes];
-    CopyField(cut, kRowBytes, std::string_view(token->text, token->length));
-    token->length = 0;
+    CopyField(cut, kRowBytes, std::string_view(token, length));
     char work[kExpandBytes];
     ExpandWhenParamMode(cut, work);
     PathUnquoteSpacesA(work);
@@ -57,59 +56,62 @@ int StoreTarget(char* path) {
 void SplitTargetText(const char* text, size_t length, int mode) {
     TargetFileCount = 0;
     TargetFolderCount = 0;
-    Token token;
-    bool inQuotes = false;
-    for (size_t at = 0; at < length && text[at] != '\0'; ++at) {
-        char c = text[at];
-        if (c == '"' && !inQuotes) {
-            if (token.length > 0 && EmitToken(&token)) return;
-            token.Append(c);
-            inQuotes = true;
-        } else if (c == '"') {
-            token.Append(c);
-            inQuotes = false;
-            if (EmitToken(&token)) return;
-        } else if (c == ' ' && mode == kCommandLineMode && !inQuotes) {
-            if (token.length > 0 && EmitToken(&token)) return;
-        } else if (c == '\n' && mode == kLineMode) {
-            inQuotes = false;
-            if (token.length > 0 && EmitToken(&token)) return;
-        } else if (c != '\r' && c != '\n' && c != '\t') {
-            token.Append(c);
-        }
-    }
-    if (token.length > 0) EmitToken(&token);
+    ScanTokens(text, length, mode, [&](size_t first, size_t end) { return EmitToken(text, first, end, mode) != 0; });
 }
 
 void SplitTargets(const char* text, int mode) {
     SplitTargetText(text, std::strlen(text), mode);
 }
 
-void ReadClipboardTargets(HWND owner) {
-    if (IsClipboardFormatAvailable(CF_HDROP)) {
-        if (!OpenClipboard(owner)) return;
-        HDROP files = static_cast<HDROP>(GetClipboardData(CF_HDROP));
-        TargetFileCount = 0;
-        TargetFolderCount = 0;
-        UINT count = files != nullptr ? DragQueryFileA(files, kFileCountQuery, nullptr, 0) : 0;
-        for (UINT i = 0; i < count; ++i) {
-            // Room for a path longer than any target, so that it is dropped instead of cut.
-            char path[kRowBytes];
-            if (DragQueryFileA(files, i, path, kRowBytes) == 0) continue;
-            if (StoreTarget(path)) break;
-        }
-        CloseClipboard();
-        return;
+namespace {
+
+// A file list: every item by its ANSI path, from its wide name.
+void ReadFileList(HDROP files) {
+    static wchar_t path[kWidePathChars];
+    TargetFileCount = 0;
+    TargetFolderCount = 0;
+    UINT count = files != nullptr ? DragQueryFileW(files, kFileCountQuery, nullptr, 0) : 0;
+    for (UINT i = 0; i < count; ++i) {
+        if (DragQueryFileW(files, i, nullptr, 0) >= kWidePathChars) continue;
+        if (DragQueryFileW(files, i, path, kWidePathChars) == 0) continue;
+        char ansiPath[kRowBytes];
+        if (AnsiPathOfItem(path, ansiPath) && StoreTarget(ansiPath)) break;
     }
-    if (!IsClipboardFormatAvailable(CF_TEXT)) return;
-    if (!OpenClipboard(owner)) return;
+}
+
+// Text lines: the wide text when it holds a path that the ANSI text would misname, else the ANSI
+// text as it is.
+void ReadTextLines() {
+    HANDLE wide = GetClipboardData(CF_UNICODETEXT);
+    const wchar_t* wideText = wide != nullptr ? static_cast<const wchar_t*>(GlobalLock(wide)) : nullptr;
+    if (wideText != nullptr) {
+        std::string rewritten;
+        bool useWide = RewriteUnusablePaths(wideText, GlobalSize(wide) / sizeof(wchar_t), kLineMode, &rewritten);
+        GlobalUnlock(wide);
+        if (useWide) {
+            if (!rewritten.empty()) SplitTargetText(rewritten.data(), rewritten.size(), kLineMode);
+            return;
+        }
+    }
     HANDLE data = GetClipboardData(CF_TEXT);
     const char* text = data != nullptr ? static_cast<const char*>(GlobalLock(data)) : nullptr;
-    if (text != nullptr) {
-        // The text is read no further than its memory block, terminated or not.
-        size_t length = strnlen(text, GlobalSize(data));
-        if (length > 0) SplitTargetText(text, length, kLineMode);
-        GlobalUnlock(data);
+    if (text == nullptr) return;
+    // The text is read no further than its memory block, terminated or not.
+    size_t length = strnlen(text, GlobalSize(data));
+    if (length > 0) SplitTargetText(text, length, kLineMode);
+    GlobalUnlock(data);
+}
+
+}  // namespace
+
+void ReadClipboardTargets(HWND owner) {
+    bool fileList = IsClipboardFormatAvailable(CF_HDROP);
+    if (!fileList && !IsClipboardFormatAvailable(CF_TEXT) && !IsClipboardFormatAvailable(CF_UNICODETEXT)) return;
+    if (!OpenClipboard(owner)) return;
+    if (fileList) {
+        ReadFileList(static_cast<HDROP>(GetClipboardData(CF_HDROP)));
+    } else {
+        ReadTextLines();
     }
     CloseClipboard();
 }

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cstddef>
+#include <string>
 
 constexpr int kCommandLineMode = 0;
 constexpr int kLineMode = 1;
@@ -28,3 +29,20 @@ void SplitTargetText(const char* text, size_t length, int mode);
 // separator), an existing file, or nothing. `path` is a kRowBytes buffer the call may change.
 // Returns 1 when the tables now hold kMaxTargets entries.
 int StoreTarget(char* path);
+
+// The command line to work with: `ansiText` as the platform handed it, unless the wide command
+// line holds a path that the code page cannot hold or that is 260 bytes or longer; then the wide
+// text with every such path replaced by its short form in double quotes (or dropped and counted
+// as left out when it has none).
+char* ReadableCommandLine(char* ansiText);
+
+// Rewrites the wide target text `text` (`length` characters, or up to a zero before them) for
+// SplitTargetText in `mode`: a token whose path names an item but does not convert exactly, or is
+// 260 bytes or longer, becomes the item's short form in double quotes, or is dropped and counted as
+// left out when there is none. Returns false when no token needed that; `out` then holds the text
+// converted as it is.
+bool RewriteUnusablePaths(const wchar_t* text, size_t length, int mode, std::string* out);
+
+// The ANSI path of a wide path, as AnsiPathOf gives it; an item that exists but has none is counted
+// as left out. Returns 1 when `out` (kPathBytes) holds a path.
+int AnsiPathOfItem(const wchar_t* path, char* out);

@@ -4,8 +4,10 @@
 #include <shlwapi.h>
 
 #include "app/app.h"
+#include "common/names.h"
 #include "common/tables.h"
 #include "common/text.h"
+#include "targets/targets.h"
 #include "ui/controls.h"
 #include "ui/menu_parts.h"
 #include "ui/ui.h"
@@ -188,14 +190,15 @@ void AddDroppedTarget(const char* path) {
     ++count;
 }
 
+// Every dropped item by its ANSI path, taken from its wide name so that none is best-fitted.
 void OnDropFiles(HWND dialog, HDROP drop) {
-    UINT items = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
+    static wchar_t widePath[kWidePathChars];
+    UINT items = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
     for (UINT i = 0; i < items; ++i) {
-        // A path that does not fit its buffer would arrive cut short: it is dropped instead.
-        if (DragQueryFileA(drop, i, nullptr, 0) >= kPathBytes) continue;
+        if (DragQueryFileW(drop, i, nullptr, 0) >= kWidePathChars) continue;
+        DragQueryFileW(drop, i, widePath, kWidePathChars);
         char path[kPathBytes];
-        DragQueryFileA(drop, i, path, kPathBytes);
-        AddDroppedTarget(path);
+        if (AnsiPathOfItem(widePath, path)) AddDroppedTarget(path);
     }
     ShowCounts();
     DragFinish(drop);

@@ -129,6 +129,14 @@ std::optional<std::string> KorvalInstall::RecordedFolder() const {
     return RecordedLine(1);
 }
 
+// The recorder writes record-wide.txt before record.txt.
+std::optional<std::wstring> KorvalInstall::RecordedWideCommandLine() const {
+    if (!RecordedLine(0)) return std::nullopt;
+    auto bytes = ReadBytes(dir_ / "record-wide.txt");
+    if (!bytes) return std::nullopt;
+    return std::wstring(reinterpret_cast<const wchar_t*>(bytes->data()), bytes->size() / sizeof(wchar_t));
+}
+
 KorvalProcess::KorvalProcess(const std::string& exe, const std::string& arguments, const std::string& workingFolder) {
     std::string commandLine = "\"" + exe + "\"";
     if (!arguments.empty()) commandLine += " " + arguments;
@@ -138,6 +146,20 @@ KorvalProcess::KorvalProcess(const std::string& exe, const std::string& argument
     startup.cb = sizeof startup;
     if (!CreateProcessA(exe.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         workingFolder.empty() ? nullptr : workingFolder.c_str(), &startup, &info_)) {
+        info_ = PROCESS_INFORMATION{};
+    }
+}
+
+KorvalProcess::KorvalProcess(const std::string& exe, const std::wstring& arguments, const std::string& workingFolder) {
+    std::wstring commandLine = L"\"" + std::wstring(exe.begin(), exe.end()) + L"\"";
+    if (!arguments.empty()) commandLine += L" " + arguments;
+    std::vector<wchar_t> buffer(commandLine.begin(), commandLine.end());
+    buffer.push_back(L'\0');
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    std::wstring folder(workingFolder.begin(), workingFolder.end());
+    if (!CreateProcessW(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        folder.empty() ? nullptr : folder.c_str(), &startup, &info_)) {
         info_ = PROCESS_INFORMATION{};
     }
 }
@@ -210,6 +232,38 @@ void SetClipboardFiles(const std::vector<std::string>& paths, bool alsoText, con
 
 void ClearClipboard() {
     PutOnClipboard({});
+}
+
+void SetClipboardWideFiles(const std::vector<std::wstring>& paths) {
+    DROPFILES header{};
+    header.pFiles = sizeof header;
+    header.fWide = TRUE;
+    std::wstring names;
+    for (const std::wstring& path : paths) names += path + L'\0';
+    names += L'\0';
+    std::string block(reinterpret_cast<const char*>(&header), sizeof header);
+    block.append(reinterpret_cast<const char*>(names.data()), names.size() * sizeof(wchar_t));
+    PutOnClipboard({{CF_HDROP, block}});
+}
+
+void SetClipboardWideText(const std::wstring& text) {
+    std::wstring terminated = text + L'\0';
+    PutOnClipboard({{CF_UNICODETEXT, std::string(reinterpret_cast<const char*>(terminated.data()),
+                                                 terminated.size() * sizeof(wchar_t))}});
+}
+
+std::optional<std::wstring> ClipboardWideText() {
+    if (!OpenClipboardPatiently()) return std::nullopt;
+    std::optional<std::wstring> result;
+    HANDLE data = GetClipboardData(CF_UNICODETEXT);
+    if (data != nullptr) {
+        if (const wchar_t* text = static_cast<const wchar_t*>(GlobalLock(data))) {
+            result = std::wstring(text, wcsnlen(text, GlobalSize(data) / sizeof(wchar_t)));
+            GlobalUnlock(data);
+        }
+    }
+    CloseClipboard();
+    return result;
 }
 
 std::optional<std::string> ClipboardText() {

@@ -46,6 +46,8 @@ public:
     // What the recorder wrote to record.txt beside it: waits up to 10 s for the file.
     std::optional<std::string> RecordedCommandLine() const;
     std::optional<std::string> RecordedFolder() const;
+    // The recorder's wide command line, from record-wide.txt beside it: waits up to 10 s for the file.
+    std::optional<std::wstring> RecordedWideCommandLine() const;
 
 private:
     std::optional<std::string> RecordedLine(int index) const;
@@ -58,6 +60,8 @@ class KorvalProcess {
 public:
     // Starts `exe` with `arguments` (the text after the program name) in `workingFolder`.
     KorvalProcess(const std::string& exe, const std::string& arguments, const std::string& workingFolder = "");
+    // The same with a wide command line, as the shell starts a program it sends files to.
+    KorvalProcess(const std::string& exe, const std::wstring& arguments, const std::string& workingFolder = "");
     ~KorvalProcess();
     KorvalProcess(const KorvalProcess&) = delete;
     KorvalProcess& operator=(const KorvalProcess&) = delete;
@@ -79,6 +83,11 @@ void SetClipboardText(const std::string& bytes);
 void SetClipboardFiles(const std::vector<std::string>& paths, bool alsoText = false, const std::string& text = "");
 void ClearClipboard();
 std::optional<std::string> ClipboardText();
+// Wide forms: a file list of wide names (CF_HDROP), text as CF_UNICODETEXT alone, and the
+// clipboard's CF_UNICODETEXT.
+void SetClipboardWideFiles(const std::vector<std::wstring>& paths);
+void SetClipboardWideText(const std::wstring& text);
+std::optional<std::wstring> ClipboardWideText();
 
 // Top-level windows of a process.
 struct FoundWindow {

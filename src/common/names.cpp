@@ -1,0 +1,135 @@
+// Exact conversion of wide names to the code page, and the short and long forms of paths.
+#include "common/names.h"
+
+#include <climits>
+#include <cstring>
+#include <cwchar>
+
+namespace {
+
+// Below this length every path function takes a path without the prefix; a search pattern adds
+// "\*" and a created folder needs room for an 8.3 name, hence the margin below MAX_PATH.
+constexpr size_t kPlainPathLimit = MAX_PATH - 12;
+constexpr wchar_t kLocalPrefix[] = L"\\\\?\\";
+constexpr wchar_t kUncPrefix[] = L"\\\\?\\UNC";
+constexpr size_t kLocalPrefixLength = sizeof kLocalPrefix / sizeof(wchar_t) - 1;
+constexpr size_t kUncPrefixLength = sizeof kUncPrefix / sizeof(wchar_t) - 1;
+
+// Scratch of the path functions: each result is used before the next call of the same function.
+wchar_t PrefixedPath[kUncPrefixLength + kWidePathChars];
+wchar_t ShortPath[kWidePathChars];
+wchar_t LongPath[kWidePathChars];
+wchar_t TruePath[kWidePathChars];
+
+// The path a platform function returned, without the prefix that PlatformPath added.
+const wchar_t* WithoutPrefix(wchar_t* path, size_t* length) {
+    if (std::wcsncmp(path, L"\\\\?\\UNC\\", kUncPrefixLength + 1) == 0) {
+        // "\\?\UNC\server" becomes "\\server": the C is overwritten by the second backslash.
+        path[kUncPrefixLength - 1] = L'\\';
+        *length -= kUncPrefixLength - 1;
+        return path + kUncPrefixLength - 1;
+    }
+    if (std::wcsncmp(path, kLocalPrefix, kLocalPrefixLength) == 0) {
+        *length -= kLocalPrefixLength;
+        return path + kLocalPrefixLength;
+    }
+    return path;
+}
+
+bool IsAscii(const wchar_t* text, size_t length) {
+    for (size_t i = 0; i < length; ++i) {
+        if (text[i] >= 0x80) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+int ToAnsiExactly(const wchar_t* text, size_t length, char* out, size_t size) {
+    if (size == 0) return -1;
+    out[0] = '\0';
+    if (IsAscii(text, length)) {
+        if (length + 1 > size) return -1;
+        for (size_t i = 0; i < length; ++i) out[i] = static_cast<char>(text[i]);
+        out[length] = '\0';
+        return static_cast<int>(length);
+    }
+    if (length > INT_MAX || size - 1 > INT_MAX) return -1;
+    BOOL usedDefault = FALSE;
+    int written = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text, static_cast<int>(length), out,
+                                      static_cast<int>(size - 1), nullptr, &usedDefault);
+    if (written <= 0 || usedDefault) {
+        out[0] = '\0';
+        return -1;
+    }
+    out[written] = '\0';
+    return written;
+}
+
+int ChooseAnsiName(const wchar_t* longName, const wchar_t* shortName, char* out, size_t size) {
+    int length = ToAnsiExactly(longName, std::wcslen(longName), out, size);
+    if (length >= 0 || shortName[0] == L'\0') return length;
+    return ToAnsiExactly(shortName, std::wcslen(shortName), out, size);
+}
+
+const wchar_t* PlatformPath(const wchar_t* path, size_t length) {
+    if (length < kPlainPathLimit || length + kUncPrefixLength >= sizeof PrefixedPath / sizeof(wchar_t)) return path;
+    if (path[0] != L'\0' && path[1] == L':' && path[2] == L'\\') {
+        std::wmemcpy(PrefixedPath, kLocalPrefix, kLocalPrefixLength);
+        std::wmemcpy(PrefixedPath + kLocalPrefixLength, path, length + 1);
+        return PrefixedPath;
+    }
+    if (path[0] == L'\\' && path[1] == L'\\' && path[2] != L'?' && path[2] != L'.') {
+        // "\\server\share" becomes "\\?\UNC\server\share".
+        std::wmemcpy(PrefixedPath, kUncPrefix, kUncPrefixLength);
+        std::wmemcpy(PrefixedPath + kUncPrefixLength, path + 1, length);
+        return PrefixedPath;
+    }
+    return path;
+}
+
+int ShortAnsiPathOf(const wchar_t* path, char* out) {
+    DWORD length = GetShortPathNameW(path, ShortPath, kWidePathChars);
+    if (length == 0 || length >= kWidePathChars) return -1;
+    size_t shortLength = length;
+    const wchar_t* plain = WithoutPrefix(ShortPath, &shortLength);
+    return ToAnsiExactly(plain, shortLength, out, kPathBytes);
+}
+
+int AnsiPathOf(const wchar_t* path, char* out) {
+    size_t length = wcsnlen(path, kWidePathChars);
+    if (length >= kWidePathChars) return 0;
+    if (ToAnsiExactly(path, length, out, kPathBytes) >= 0) return 1;
+    return ShortAnsiPathOf(PlatformPath(path, length), out) >= 0 ? 1 : 0;
+}
+
+size_t TrueWidePath(const char* path, wchar_t* out, size_t size) {
+    if (size == 0) return 0;
+    int converted = MultiByteToWideChar(CP_ACP, 0, path, -1, out, static_cast<int>(size));
+    if (converted <= 0) {
+        out[0] = L'\0';
+        return 0;
+    }
+    size_t length = static_cast<size_t>(converted) - 1;
+    // Every short name the platform makes up holds a tilde; a path without one has none to expand.
+    if (std::strchr(path, '~') == nullptr) return length;
+    DWORD longLength = GetLongPathNameW(PlatformPath(out, length), LongPath, kWidePathChars);
+    if (longLength == 0 || longLength >= kWidePathChars) return length;
+    size_t expanded = longLength;
+    const wchar_t* plain = WithoutPrefix(LongPath, &expanded);
+    if (expanded + 1 > size) return length;
+    std::wmemcpy(out, plain, expanded + 1);
+    return expanded;
+}
+
+bool LongNameExtension(const char* path, char* out) {
+    if (std::strchr(path, '~') == nullptr) return false;
+    size_t length = TrueWidePath(path, TruePath, kWidePathChars);
+    size_t nameStart = length;
+    while (nameStart > 0 && TruePath[nameStart - 1] != L'\\' && TruePath[nameStart - 1] != L'/') --nameStart;
+    size_t dot = length;
+    for (size_t i = nameStart; i < length; ++i) {
+        if (TruePath[i] == L'.') dot = i;
+    }
+    return ToAnsiExactly(TruePath + dot, length - dot, out, kPartBytes) >= 0;
+}

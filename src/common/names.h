@@ -1,0 +1,45 @@
+// Names the code page cannot hold: exact conversion between the platform's wide names and the tables' ANSI paths.
+#pragma once
+
+#include <windows.h>
+
+#include <cstddef>
+
+#include "common/tables.h"
+
+// Room for the longest wide path the platform takes, terminator included.
+constexpr size_t kWidePathChars = 32768;
+
+// Converts `length` wide characters to the system code page into `out` (`size` bytes, terminated).
+// Succeeds only when every character converts exactly, with nothing best-fitted and no default
+// character, and the text fits with its terminator. Returns the number of bytes, or -1.
+int ToAnsiExactly(const wchar_t* text, size_t length, char* out, size_t size);
+
+// The ANSI name an item is listed under: its long name when that converts exactly, else its short
+// name when that does. Returns the number of bytes written to `out` (`size` bytes), or -1 when the
+// item has neither (a volume without short names). `shortName` may be empty.
+int ChooseAnsiName(const wchar_t* longName, const wchar_t* shortName, char* out, size_t size);
+
+// The ANSI path of the item named by `path` (wide, at most kWidePathChars - 1 characters): the
+// path itself when it converts exactly and has fewer than kPathBytes bytes, else its short form
+// when that does. `out` holds kPathBytes. Returns 1, or 0 when the item has no usable ANSI path.
+int AnsiPathOf(const wchar_t* path, char* out);
+
+// The short form of a wide path in `out` (kPathBytes), when it converts exactly and fits.
+// Returns its length in bytes, or -1.
+int ShortAnsiPathOf(const wchar_t* path, char* out);
+
+// `path` (`length` characters) as the platform's path functions take it: a long absolute path gets
+// the prefix that lifts their length limit, any other path is returned as it is. The prefixed copy
+// lives in one buffer that the next call reuses.
+const wchar_t* PlatformPath(const wchar_t* path, size_t length);
+
+// The true form of a table path for the wide outputs: converted to wide characters, with every
+// short name expanded to the long name. Writes at most `size` characters with the terminator and
+// returns the length.
+size_t TrueWidePath(const char* path, wchar_t* out, size_t size);
+
+// The extension (from the last dot of the final component) of the item's long name, converted
+// exactly into `out` (kPartBytes). Used where a short name stands in for the long one. Returns
+// false when the path holds no short name, or the long name cannot be read or converted.
+bool LongNameExtension(const char* path, char* out);

@@ -1,0 +1,272 @@
+// Names the code page cannot hold and paths of 260 bytes or more, through every road a path takes in
+// and out of Korval.exe: each delivered line opens the very file it stands for, and the wide outputs
+// carry the true names.
+#include <gtest/gtest.h>
+#include <shlobj.h>
+
+#include <algorithm>
+#include <cstring>
+#include <functional>
+#include <map>
+#include <set>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "common/names.h"
+#include "common/tables.h"
+#include "support/wine_test.h"
+#include "ui/menu_parts.h"
+#include "ui/ui.h"
+
+using namespace korval_test;
+
+namespace {
+
+using FileId = std::tuple<DWORD, DWORD, DWORD>;  // volume serial number, file index high and low
+using WidePaths = std::vector<std::wstring>;
+
+std::wstring Widen(const std::string& text) {
+    std::wstring wide(text.size() + 1, L'\0');
+    wide.resize(static_cast<size_t>(MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, &wide[0],
+                                                        static_cast<int>(wide.size()))) - 1);
+    return wide;
+}
+
+// A long path needs the prefix to be created.
+std::wstring Long(const std::wstring& path) {
+    return path.size() < 240 ? path : L"\\\\?\\" + path;
+}
+
+std::optional<FileId> IdOf(HANDLE file) {
+    if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+    BY_HANDLE_FILE_INFORMATION info;
+    bool read = GetFileInformationByHandle(file, &info) != FALSE;
+    CloseHandle(file);
+    if (!read) return std::nullopt;
+    return FileId{info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
+}
+
+// The file a delivered ANSI line opens, as an ANSI program opens it.
+std::optional<FileId> IdOfAnsi(const std::string& path) {
+    return IdOf(CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+}
+
+std::optional<FileId> IdOfWide(const std::wstring& path) {
+    return IdOf(CreateFileW(Long(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+}
+
+std::vector<std::string> SplitLines(const std::string& text) {
+    std::vector<std::string> lines;
+    for (size_t start = 0; start <= text.size();) {
+        size_t end = text.find("\r\n", start);
+        if (end == std::string::npos) end = text.size();
+        lines.push_back(text.substr(start, end - start));
+        start = end + 2;
+    }
+    return lines;
+}
+
+WidePaths SplitWideLines(const std::wstring& text) {
+    WidePaths lines;
+    for (size_t start = 0; start <= text.size();) {
+        size_t end = text.find(L"\r\n", start);
+        if (end == std::wstring::npos) end = text.size();
+        lines.push_back(text.substr(start, end - start));
+        start = end + 2;
+    }
+    return lines;
+}
+
+std::string Narrow(const std::wstring& text) {
+    std::string out(text.size() * 4 + 1, '\0');
+    out.resize(static_cast<size_t>(WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, &out[0],
+                                                       static_cast<int>(out.size()), nullptr, nullptr)) - 1);
+    return out;
+}
+
+// A tree of hostile names: accented Latin beside its best-fit twin, Korean, emoji, Greek, names
+// whose trail byte is 0x5C, a folder whose own name does not convert, hidden entries, and a folder
+// whose path is over 300 bytes. Every file ends in ".txt" but one.
+struct HostileTree {
+    HostileTree() {
+        const std::wstring deep = L"long\\" + std::wstring(100, L'a') + L"\\" + std::wstring(100, L'b') + L"\\" +
+                                  std::wstring(100, L'c');
+        const WidePaths names = {
+            L"caf\u00e9.txt", L"cafe.txt", L"\ud55c\uad6d\uc5b4.txt", L"emoji\U0001F600.txt",
+            L"sub\\na\u00efve r\u00e9sum\u00e9.txt", L"sub\\naive resume.txt", L"\u03a9mega.txt",
+            L"\u65e5\u672c\u8a9e.txt", L"\u30bd\u8868.txt", L"plain.txt", deep + L"\\one.txt",
+            deep + L"\\t\u00e9o.txt", L"\ud3f4\ub354\\inner.txt", L"hidden.txt", L"hid\\h.txt"};
+        for (const std::wstring& name : names) {
+            std::wstring path = root + L"\\" + name;
+            for (size_t slash = path.find(L'\\', 3); slash != std::wstring::npos; slash = path.find(L'\\', slash + 1)) {
+                CreateDirectoryW(Long(path.substr(0, slash)).c_str(), nullptr);
+            }
+            CloseHandle(CreateFileW(Long(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+            files.push_back(path);
+        }
+        CloseHandle(CreateFileW((root + L"\\other.dat").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+        SetFileAttributesW((root + L"\\hidden.txt").c_str(), FILE_ATTRIBUTE_HIDDEN);
+        SetFileAttributesW((root + L"\\hid").c_str(), FILE_ATTRIBUTE_HIDDEN);
+        for (const std::wstring& file : files) ids[*IdOfWide(file)] = file;
+    }
+
+    TempDir dir;
+    std::wstring root = Widen(dir.path());
+    WidePaths files;
+    std::map<FileId, std::wstring> ids;
+};
+
+// The clipboard after a run that delivered the hostile tree's files: every CF_TEXT line opens a
+// distinct file of the tree, none is missing, and the CF_UNICODETEXT lines are their true names.
+void ExpectEveryFileOnce(const HostileTree& tree, const std::string& text, const std::wstring& wide,
+                         const char* road) {
+    std::set<FileId> seen;
+    for (const std::string& line : SplitLines(text)) {
+        std::optional<FileId> id = IdOfAnsi(line);
+        EXPECT_TRUE(id && tree.ids.count(*id)) << road << ": \"" << line << "\" opens no file of the tree";
+        EXPECT_TRUE(!id || seen.insert(*id).second) << road << ": a second line for the file of \"" << line << "\"";
+    }
+    EXPECT_EQ(seen.size(), tree.files.size()) << road << ": delivered\n" << text;
+    WidePaths trueNames = SplitWideLines(wide), expected = tree.files;
+    std::sort(trueNames.begin(), trueNames.end());
+    std::sort(expected.begin(), expected.end());
+    std::vector<std::string> got, want;
+    for (const std::wstring& name : trueNames) got.push_back(Narrow(name));
+    for (const std::wstring& name : expected) want.push_back(Narrow(name));
+    EXPECT_EQ(got, want) << road << ": the CF_UNICODETEXT lines";
+}
+
+std::wstring Quoted(const std::wstring& path) {
+    return L"\"" + path + L"\"";
+}
+
+constexpr char kSettings[] = "[system]\r\n@sub\r\n%end\r\n[filter]\r\nText | Rec\r\n>.txt\r\n%end\r\n";
+
+}  // namespace
+
+// Every road by which a path enters: the walk, a wide command line, a wide file list and wide
+// text on the clipboard. The run delivers the 15 files once each, by paths that open them.
+TEST(Names, EveryInputRoadDeliversEachFileOnceByAPathThatOpensIt) {
+    HostileTree tree;
+    KorvalInstall install(kSettings);
+    std::wstring targets;
+    for (const std::wstring& file : tree.files) targets += L" " + Quoted(file);
+    const std::tuple<const char*, std::wstring, std::function<void()>> roads[] = {
+        {"the walk", L"/#f=\"Text\" /#e1 " + Quoted(tree.root), [] { SetClipboardText("untouched"); }},
+        {"a wide command line", L"/#f=\"Text\" /#e1" + targets, [] { SetClipboardText("untouched"); }},
+        {"a wide file list", L"/#c /#f=\"Text\" /#e1", [&] { SetClipboardWideFiles(tree.files); }},
+        {"wide text", L"/#c /#f=\"Text\" /#e1", [&] {
+             std::wstring lines;
+             for (const std::wstring& file : tree.files) lines += file + L"\r\n";
+             SetClipboardWideText(lines);
+         }},
+    };
+    for (const auto& [road, arguments, fill] : roads) {
+        fill();
+        KorvalProcess process(install.exe(), arguments, install.folder());
+        ASSERT_EQ(process.Wait(60000).value_or(99), 0u) << road;
+        ExpectEveryFileOnce(tree, ClipboardText().value_or(""), ClipboardWideText().value_or(L""), road);
+    }
+}
+
+// A started program gets the true names in its wide command line, quoted where they hold a blank.
+TEST(Names, AStartedProgramGetsTheTrueNames) {
+    HostileTree tree;
+    KorvalInstall install(kSettings);
+    std::string recorder = install.InstallRecorder();
+    WriteBytes(install.settingsPath(), std::string(kSettings) + "[exec]\r\n" + recorder + " | Rec\r\n>-x\r\n%end\r\n");
+    KorvalProcess process(install.exe(), L"/#f=\"Text\" " + Quoted(tree.root), install.folder());
+    ASSERT_EQ(process.Wait(60000).value_or(99), 0u);
+    std::wstring line = install.RecordedWideCommandLine().value_or(L"");
+    int count = 0;
+    LPWSTR* arguments = CommandLineToArgvW(line.c_str(), &count);
+    ASSERT_NE(arguments, nullptr) << Narrow(line);
+    std::vector<std::string> got, want;
+    for (int i = 2; i < count; ++i) got.push_back(Narrow(arguments[i]));
+    LocalFree(arguments);
+    for (const std::wstring& file : tree.files) want.push_back(Narrow(file));
+    std::sort(got.begin(), got.end());
+    std::sort(want.begin(), want.end());
+    EXPECT_EQ(got, want) << Narrow(line);
+    EXPECT_NE(line.find(L" -x "), std::wstring::npos) << Narrow(line);
+    EXPECT_NE(line.find(Quoted(tree.root + L"\\sub\\na\u00efve r\u00e9sum\u00e9.txt")), std::wstring::npos)
+        << "a true name with blanks is quoted: " << Narrow(line);
+}
+
+// A file whose path stays over 259 bytes even in its short form has no usable path: it is left out,
+// and the user is told after the delivery.
+TEST(Names, AFileWithoutAUsablePathIsLeftOutAndCounted) {
+    TempDir dir;
+    std::wstring root = Widen(dir.path()), deep = root;
+    for (int level = 0; level < 30; ++level) {
+        deep += L"\\component_with_a_long_name_" + std::to_wstring(level);
+        CreateDirectoryW(Long(deep).c_str(), nullptr);
+    }
+    for (const std::wstring& file : {deep + L"\\deep.txt", deep + L"\\skipped.dat", root + L"\\ok.txt"}) {
+        CloseHandle(CreateFileW(Long(file).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    }
+    KorvalInstall install(kSettings);
+    SetClipboardText("untouched");
+    KorvalProcess process(install.exe(), "/#f=\"Text\" /#e1 \"" + dir.path() + "\"", install.folder());
+    auto box = WaitForDialog(process.id());
+    ASSERT_TRUE(box.has_value()) << "no message";
+    EXPECT_EQ(ClipboardText().value_or(""), dir.path() + "\\ok.txt") << "the delivery comes first";
+    EXPECT_EQ(box->title + ": " + box->text, "Korval: 扱えない名前またはパスの長さのため、1 件を対象から外しました。");
+    PressButton(box->window, IDOK);
+    EXPECT_EQ(process.Wait().value_or(99), 0u);
+}
+
+// The conversion seam: a name converts exactly or not at all, never best-fitted; without a short
+// name an unconvertible name has no ANSI name; a path of 260 bytes is too long for a table row.
+TEST(Names, ANameConvertsExactlyOrFallsBackToItsShortName) {
+    const std::tuple<const wchar_t*, const wchar_t*, const char*> names[] = {
+        {L"plain.txt", L"", "plain.txt"},
+        {L"\u30bd\u8868.txt", L"", "\x83\x5c\x95\x5c.txt"},
+        {L"\u03a9mega.txt", L"_MEG~SCN.TXT", "\x83\xb6mega.txt"},
+        {L"caf\u00e9.txt", L"CAF_~CRT.TXT", "CAF_~CRT.TXT"},
+        {L"caf\u00e9.txt", L"", nullptr},
+        {L"emoji\U0001F600.txt", L"", nullptr},
+        {L"\ud55c\uad6d\uc5b4.txt", L"", nullptr},
+    };
+    for (const auto& [name, shortName, want] : names) {
+        char out[kPathBytes];
+        int length = ChooseAnsiName(name, shortName, out, sizeof out);
+        EXPECT_EQ(length >= 0 ? std::string(out, length) : "none", want ? want : "none") << Narrow(name);
+    }
+    char out[kPathBytes];
+    EXPECT_EQ(ToAnsiExactly(std::wstring(259, L'x').c_str(), 259, out, kPathBytes), 259);
+    EXPECT_EQ(ToAnsiExactly(std::wstring(129, L'\u8868').c_str(), 129, out, kPathBytes), 258);
+    EXPECT_EQ(ToAnsiExactly(std::wstring(260, L'x').c_str(), 260, out, kPathBytes), -1);
+    EXPECT_EQ(ToAnsiExactly(std::wstring(130, L'\u8868').c_str(), 130, out, kPathBytes), -1);
+}
+
+// Items dropped on the option dialog as wide names: each row opens its own item, the best-fit twin
+// included, and an item over 259 bytes arrives by its short form.
+TEST(Names, ItemsDroppedOnTheDialogKeepTheirOwnFiles) {
+    HostileTree tree;
+    Instance = GetModuleHandleA(nullptr);
+    TargetFolderCount = TargetFileCount = 0;
+    MenuPlacement = {PlacementMode::Center, 0, 0};
+    HMODULE resources = LoadLibraryExA((BinFolder() + "Korval.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    HWND dialog = CreateDialogParamA(resources, "OPTION", nullptr, OptionDialogProc, 0);
+    ASSERT_NE(dialog, nullptr);
+    DROPFILES header = {sizeof header, {0, 0}, FALSE, TRUE};
+    std::wstring names;
+    for (const std::wstring& file : tree.files) names += file + L'\0';
+    names += tree.root + L"\\\ud3f4\ub354" + L'\0' + L'\0';
+    void* block = GlobalAlloc(GPTR, sizeof header + names.size() * sizeof(wchar_t));
+    std::memcpy(block, &header, sizeof header);
+    std::memcpy(static_cast<char*>(block) + sizeof header, names.data(), names.size() * sizeof(wchar_t));
+    SendMessageA(dialog, WM_DROPFILES, reinterpret_cast<WPARAM>(block), 0);
+    EXPECT_EQ(WindowText(GetDlgItem(dialog, kCountLabelId)), "Folder 1 : File 15");
+    std::set<FileId> seen;
+    for (int i = 0; i < TargetFileCount; ++i) {
+        std::optional<FileId> id = IdOfAnsi(TargetFiles[i]);
+        EXPECT_TRUE(id && tree.ids.count(*id) && seen.insert(*id).second) << TargetFiles[i];
+    }
+    EXPECT_EQ(IdOfAnsi(TargetFolders[0]), IdOfWide(tree.root + L"\\\ud3f4\ub354")) << TargetFolders[0];
+    DestroyWindow(dialog);
+}
