@@ -6,34 +6,12 @@
 #include <string>
 #include <vector>
 
+#include "support/progress.h"
 #include "support/screenshot.h"
 #include "support/wine_test.h"
 
 using namespace korval_test;
 
-namespace {
-
-struct Search {
-    DWORD processId;
-    HWND found;
-};
-
-BOOL CALLBACK FindProgressWindow(HWND window, LPARAM context) {
-    auto* search = reinterpret_cast<Search*>(context);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    bool found = owner == search->processId && IsWindowVisible(window) && GetDlgItem(window, 300) != nullptr;
-    if (found) search->found = window;
-    return !found;
-}
-
-// The count in "検索N件", or -1 when the note does not have that form.
-int Count(HWND window) {
-    const std::string head = "検索", note = WindowText(GetDlgItem(window, 104));
-    return note.size() > head.size() && note.rfind(head, 0) == 0 ? std::atoi(note.c_str() + head.size()) : -1;
-}
-
-}  // namespace
 
 TEST(ProgressWindow, ShowsTheGrowingCountAndTheFullBarOnScreenDuringALongRun) {
     TempDir tree;
@@ -45,13 +23,11 @@ TEST(ProgressWindow, ShowsTheGrowingCountAndTheFullBarOnScreenDuringALongRun) {
     for (int i = 0; i < 500; ++i) arguments += " \"" + tree / "big" + "\"";
     KorvalInstall install("[system]\r\n@sub\r\n@bar\r\n%end\r\n[filter]\r\nText\r\n>.txt\r\n%end\r\n");
     KorvalProcess process(install.exe(), arguments, install.folder());
-    Search search = {process.id(), nullptr};
-    for (int i = 0; i < 3000 && !search.found && !process.Wait(0).has_value(); ++i) {
-        EnumWindows(FindProgressWindow, reinterpret_cast<LPARAM>(&search));
-        Sleep(search.found ? 0 : 5);
+    HWND window = nullptr;
+    for (int i = 0; i < 3000 && !(window = FindProgressWindow(process.id())) && !process.Wait(0).has_value(); ++i) {
+        Sleep(5);
     }
-    ASSERT_NE(search.found, nullptr) << "no progress window appeared";
-    HWND window = search.found;
+    ASSERT_NE(window, nullptr) << "no progress window appeared";
     RECT place, expected = {GetSystemMetrics(SM_CXSCREEN) / 2 - 75, GetSystemMetrics(SM_CYMAXIMIZED) / 2 - 35, 0, 0};
     expected.right = expected.left + 150;
     expected.bottom = expected.top + 60;
@@ -60,11 +36,11 @@ TEST(ProgressWindow, ShowsTheGrowingCountAndTheFullBarOnScreenDuringALongRun) {
         << place.left << "," << place.top << "," << place.right << "," << place.bottom;
 
     int first = -1;
-    for (int i = 0; i < 400 && first <= 10000; ++i, Sleep(10)) first = Count(window);
+    for (int i = 0; i < 400 && first <= 10000; ++i, Sleep(10)) first = ProgressCount(window);
     ASSERT_GT(first, 10000) << "the run ended or the count stalled";
     Screenshot before = CaptureScreen();
     Sleep(300);
-    int second = Count(window);
+    int second = ProgressCount(window);
     Screenshot after = CaptureScreen();
     ASSERT_TRUE(IsWindow(window)) << "the run ended too early to be watched";
     KeepScreenshot(after, "progress_window.bmp");

@@ -104,13 +104,17 @@ struct HostileTree {
             for (size_t slash = path.find(L'\\', 3); slash != std::wstring::npos; slash = path.find(L'\\', slash + 1)) {
                 CreateDirectoryW(Long(path.substr(0, slash)).c_str(), nullptr);
             }
-            CloseHandle(CreateFileW(Long(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+            HANDLE file = CreateFileW(Long(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+            if (file == INVALID_HANDLE_VALUE) ADD_FAILURE() << "cannot create " << Narrow(path);
+            CloseHandle(file);
             files.push_back(path);
         }
         CloseHandle(CreateFileW((root + L"\\other.dat").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
         SetFileAttributesW((root + L"\\hidden.txt").c_str(), FILE_ATTRIBUTE_HIDDEN);
         SetFileAttributesW((root + L"\\hid").c_str(), FILE_ATTRIBUTE_HIDDEN);
-        for (const std::wstring& file : files) ids[*IdOfWide(file)] = file;
+        for (const std::wstring& file : files) {
+            if (std::optional<FileId> id = IdOfWide(file)) ids[*id] = file;
+        }
     }
 
     TempDir dir;
