@@ -252,32 +252,32 @@ void SetClipboardWideText(const std::wstring& text) {
                                                  terminated.size() * sizeof(wchar_t))}});
 }
 
-std::optional<std::wstring> ClipboardWideText() {
+namespace {
+
+// The clipboard's text in `format`, up to its terminator or the end of its block.
+template <typename Char>
+std::optional<std::basic_string<Char>> ClipboardTextOf(UINT format) {
     if (!OpenClipboardPatiently()) return std::nullopt;
-    std::optional<std::wstring> result;
-    HANDLE data = GetClipboardData(CF_UNICODETEXT);
-    if (data != nullptr) {
-        if (const wchar_t* text = static_cast<const wchar_t*>(GlobalLock(data))) {
-            result = std::wstring(text, wcsnlen(text, GlobalSize(data) / sizeof(wchar_t)));
-            GlobalUnlock(data);
-        }
+    std::optional<std::basic_string<Char>> result;
+    HANDLE data = GetClipboardData(format);
+    if (const Char* text = data != nullptr ? static_cast<const Char*>(GlobalLock(data)) : nullptr) {
+        size_t most = GlobalSize(data) / sizeof(Char), length = 0;
+        while (length < most && text[length] != Char(0)) ++length;
+        result = std::basic_string<Char>(text, length);
+        GlobalUnlock(data);
     }
     CloseClipboard();
     return result;
 }
 
+}  // namespace
+
+std::optional<std::wstring> ClipboardWideText() {
+    return ClipboardTextOf<wchar_t>(CF_UNICODETEXT);
+}
+
 std::optional<std::string> ClipboardText() {
-    if (!OpenClipboardPatiently()) return std::nullopt;
-    std::optional<std::string> result;
-    HANDLE data = GetClipboardData(CF_TEXT);
-    if (data != nullptr) {
-        if (const char* text = static_cast<const char*>(GlobalLock(data))) {
-            result = std::string(text);
-            GlobalUnlock(data);
-        }
-    }
-    CloseClipboard();
-    return result;
+    return ClipboardTextOf<char>(CF_TEXT);
 }
 
 std::string WindowText(HWND window) {

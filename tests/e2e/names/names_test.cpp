@@ -274,3 +274,27 @@ TEST(Names, ItemsDroppedOnTheDialogKeepTheirOwnFiles) {
     EXPECT_EQ(IdOfAnsi(TargetFolders[0]), IdOfWide(tree.root + L"\\\ud3f4\ub354")) << TargetFolders[0];
     DestroyWindow(dialog);
 }
+
+// An extension list compares the long name's extension, whichever name lists the file: a file
+// listed by its short name CAF_~XXX.HTM is an .html file, not an .htm one.
+TEST(Names, AnExtensionListComparesTheLongNamesExtension) {
+    TempDir dir;
+    const std::wstring root = Widen(dir.path()), cafe = root + L"\\caf\u00e9.html", plain = root + L"\\plain.htm";
+    for (const std::wstring& file : {cafe, plain}) {
+        CloseHandle(CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    }
+    KorvalInstall install("[system]\r\n@sub\r\n%end\r\n[filter]\r\nHtml\r\n>.html\r\nHtm\r\n>.htm\r\n%end\r\n");
+    const std::tuple<const char*, std::wstring, std::wstring> runs[] = {
+        {"the walk, .html", L"/#f=\"Html\" /#e1 " + Quoted(root), cafe},
+        {"the walk, .htm", L"/#f=\"Htm\" /#e1 " + Quoted(root), plain},
+        {"targets, .html", L"/#f=\"Html\" /#e1 " + Quoted(cafe) + L" " + Quoted(plain), cafe},
+        {"targets, .htm", L"/#f=\"Htm\" /#e1 " + Quoted(cafe) + L" " + Quoted(plain), plain},
+    };
+    for (const auto& [name, arguments, expected] : runs) {
+        SetClipboardText("untouched");
+        KorvalProcess process(install.exe(), arguments, install.folder());
+        ASSERT_EQ(process.Wait().value_or(99), 0u) << name;
+        EXPECT_EQ(Narrow(ClipboardWideText().value_or(L"")), Narrow(expected)) << name;
+        EXPECT_EQ(IdOfAnsi(ClipboardText().value_or("")), IdOfWide(expected)) << name;
+    }
+}
