@@ -13,6 +13,8 @@
 
 namespace {
 
+constexpr char kHelpFileName[] = "Korval.txt";  // whatever the program file is called
+
 // WM_CREATE: the launch keys, the switches and the settings, then the one-shot run timer.
 void CreateMainWindow(HWND window) {
     LaunchForegroundWindow = GetForegroundWindow();
@@ -20,15 +22,15 @@ void CreateMainWindow(HWND window) {
 
     PathParts parts;
     SplitPath(OwnPath, &parts);
-    wsprintfA(ProgramFolder, "%s%s", parts.drive, parts.folder);
-    wsprintfA(HelpFilePath, "%s%s", ProgramFolder, "Korval.txt");
+    JoinField(ProgramFolder, kPathBytes, parts.drive, parts.folder);
+    JoinField(HelpFilePath, kPathBytes, ProgramFolder, kHelpFileName);
     ScreenWidth = GetSystemMetrics(SM_CXSCREEN);
     MaximizedHeight = GetSystemMetrics(SM_CYMAXIMIZED);
     MouseButtonCount = GetSystemMetrics(SM_CMOUSEBUTTONS);
     std::memset(FilterSwitchText, 0, sizeof FilterSwitchText);
     std::memset(RegexpSwitchText, 0, sizeof RegexpSwitchText);
     std::memset(&SelectedProgram, 0, sizeof SelectedProgram);
-    wsprintfA(SettingsPath, "%s%s", ProgramFolder, DefaultSettingsName);
+    JoinField(SettingsPath, kPathBytes, ProgramFolder, DefaultSettingsName);
 
     InsideFolders = (GetKeyState(VK_SHIFT) & 0x8000) ? 1 : 0;
     OpenOptionDialog = (GetKeyState(VK_CONTROL) & 0x8000) ? 1 : 0;
@@ -110,7 +112,7 @@ int RunProgram(HINSTANCE instance, HINSTANCE previous, char* commandLine) {
     PathParts parts;
     SplitPath(OwnPath, &parts);
     CopyField(ProgramBaseName, kPathBytes, parts.base);
-    wsprintfA(DefaultSettingsName, "%s.ini", ProgramBaseName);
+    JoinField(DefaultSettingsName, kPathBytes, ProgramBaseName, ".ini");
     NoteStopKeyAtStart();
     CommandLineText = ReadableCommandLine(commandLine);
 

@@ -9,6 +9,17 @@ bool IsLeadByte(unsigned char c) {
     return IsDBCSLeadByte(c) != 0;
 }
 
+bool JoinField(char* field, size_t size, std::string_view head, std::string_view tail) {
+    if (head.size() + tail.size() >= size) {
+        if (size > 0) field[0] = '\0';
+        return false;
+    }
+    std::memcpy(field, head.data(), head.size());
+    std::memcpy(field + head.size(), tail.data(), tail.size());
+    field[head.size() + tail.size()] = '\0';
+    return true;
+}
+
 size_t CopyField(char* field, size_t size, std::string_view text) {
     if (size == 0) return 0;
     size_t keep = 0;

@@ -29,6 +29,11 @@ bool NamesEqual(const char* a, const char* b);
 // number of bytes stored.
 size_t CopyField(char* field, size_t size, std::string_view text);
 
+// Joins `head` and `tail` into `field` of `size` bytes. A joined text that does not fit is
+// refused: the field is left empty and the result is false, so a name too long for its field
+// names nothing. `field` must not overlap `head` or `tail`.
+bool JoinField(char* field, size_t size, std::string_view head, std::string_view tail);
+
 // The FilterKind selected by a first pattern: "folder" (6 characters), "file" (4), ".*" (2),
 // compared without regard to case, else a pattern list.
 int KindFromPattern(const char* firstPattern);

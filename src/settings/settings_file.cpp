@@ -14,6 +14,7 @@ namespace {
 enum class Section { System, Filter, Regexp, Exec };
 
 constexpr char kEndMarker[] = "%end";  // compared over its own length only
+constexpr char kSharedSettingsName[] = "Korval.ini";  // tried when no file of the program's own name exists
 
 char LowerAscii(char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
@@ -88,18 +89,24 @@ void ReportUnusableFile(HWND owner) {
     MessageBoxA(owner, "設定ファイル異常", "Korval", MB_OK);
 }
 
+// True when `path` names an existing file; a name that did not fit its field is empty and names none.
+bool Exists(const char* path) {
+    return path[0] != '\0' && PathFileExistsA(path);
+}
+
 // Picks the first candidate that exists and opens it; the path opened goes to `opened`.
 HANDLE OpenSettingsFile(char* opened) {
     DWORD disposition = OPEN_ALWAYS;
-    if (PathFileExistsA(SettingsPath)) {
+    if (Exists(SettingsPath)) {
         CopyField(opened, kPathBytes, SettingsPath);
         disposition = OPEN_EXISTING;
     } else {
-        wsprintfA(opened, "%s%s", ProgramFolder, DefaultSettingsName);
+        JoinField(opened, kPathBytes, ProgramFolder, DefaultSettingsName);
         char alternative[kPathBytes];
-        wsprintfA(alternative, "%s%s", ProgramFolder, "Korval.ini");
-        if (!PathFileExistsA(opened) && PathFileExistsA(alternative)) CopyField(opened, kPathBytes, alternative);
+        JoinField(alternative, kPathBytes, ProgramFolder, kSharedSettingsName);
+        if (!Exists(opened) && Exists(alternative)) CopyField(opened, kPathBytes, alternative);
     }
+    if (opened[0] == '\0') return INVALID_HANDLE_VALUE;
     return CreateFileA(opened, GENERIC_READ, FILE_SHARE_READ, nullptr, disposition,
                        FILE_ATTRIBUTE_NORMAL, nullptr);
 }

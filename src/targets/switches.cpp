@@ -34,7 +34,7 @@ int CollectValue(const char* start, char terminator, char* value) {
 }
 
 void UseDefaultSettingsFile() {
-    wsprintfA(SettingsPath, "%s%s", ProgramFolder, DefaultSettingsName);
+    JoinField(SettingsPath, kPathBytes, ProgramFolder, DefaultSettingsName);
 }
 
 // "/#s=": a file name relative to the program's folder; every unusable name means the default.
@@ -46,12 +46,9 @@ void ReadSettingsSwitch(const char* text) {
     }
     char name[kRowBytes];
     if (CollectValue(found + kSwitchLength, ' ', name) < 0 || name[0] == '\0' ||
-        std::strlen(ProgramFolder) + std::strlen(name) >= kPathBytes) {
+        !JoinField(SettingsPath, kPathBytes, ProgramFolder, name) || !PathFileExistsA(SettingsPath)) {
         UseDefaultSettingsFile();
-        return;
     }
-    wsprintfA(SettingsPath, "%s%s", ProgramFolder, name);
-    if (!PathFileExistsA(SettingsPath)) UseDefaultSettingsFile();
 }
 
 void ReadMenuSwitch(const char* text) {

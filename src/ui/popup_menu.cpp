@@ -150,7 +150,9 @@ int RunDropCommand(HWND owner) {
     return 1;
 }
 
+// A path that did not fit its field is empty: there is nothing to open.
 void OpenInEditor(const char* path) {
+    if (path[0] == '\0') return;
     char document[kItemTextBytes];
     CopyField(document, sizeof document, path);
     PathQuoteSpacesA(document);

@@ -90,6 +90,15 @@ void MakeTree(const std::string& root, const std::vector<std::string>& relativeP
     }
 }
 
+std::string MakeDeepFolder(const std::string& base, size_t length) {
+    // Components of 50 bytes while more than 60 remain; the last one takes the rest (`base` is shorter by 2 or more).
+    std::string path = base;
+    while (length - path.size() > 60) path += "\\" + std::string(50, 'd');
+    path += "\\" + std::string(length - path.size() - 1, 'e');
+    MakeFolder(path);
+    return path;
+}
+
 KorvalInstall::KorvalInstall(const std::string& settings, const std::string& exeName) : exeName_(exeName) {
     CopyFileA((BinFolder() + "Korval.exe").c_str(), exe().c_str(), FALSE);
     WriteBytes(settingsPath(), settings);

@@ -32,6 +32,8 @@ std::optional<std::string> ReadBytes(const std::string& path);
 void MakeFolder(const std::string& path);  // creates missing parents too
 // Creates files (names ending without a backslash) and folders (names ending with one) below root.
 void MakeTree(const std::string& root, const std::vector<std::string>& relativePaths);
+// Creates a folder below `base` whose path is exactly `length` bytes long and returns that path.
+std::string MakeDeepFolder(const std::string& base, size_t length);
 
 // A copy of Korval.exe in a folder of its own, with its settings file beside it.
 class KorvalInstall {

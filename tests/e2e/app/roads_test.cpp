@@ -2,6 +2,7 @@
 // line takes its road (menu, named run, option dialog, message, clipboard input).
 #include <gtest/gtest.h>
 #include <shlwapi.h>
+#include <tlhelp32.h>
 
 #include <string>
 
@@ -49,6 +50,24 @@ Outcome RunToEnd(const KorvalInstall& install, const std::string& arguments, Pic
 }
 
 std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
+
+// Ends every running process started from a file named `exeName`; returns how many there were.
+int EndProcessesNamed(const char* exeName) {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    int found = 0;
+    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
+        if (lstrcmpiA(PathFindFileNameA(entry.szExeFile), exeName) != 0) continue;
+        ++found;
+        if (HANDLE process = OpenProcess(PROCESS_TERMINATE, FALSE, entry.th32ProcessID)) {
+            TerminateProcess(process, 0);
+            CloseHandle(process);
+        }
+    }
+    CloseHandle(snapshot);
+    return found;
+}
 
 }  // namespace
 
@@ -125,4 +144,27 @@ TEST(Roads, ARenamedProgramFollowsItsNameButKeepsItsHelpText) {
     ASSERT_GE(commandLine.size(), help.size()) << commandLine;
     EXPECT_EQ(commandLine.substr(commandLine.size() - help.size()), help);
     EXPECT_EQ(install.RecordedFolder().value_or(""), install.folder());
+}
+
+// A copy named K.exe in a folder of 250 bytes: its own K.ini still fits beside it and is read and
+// opened, but Korval.txt (and Korval.ini) would need 261 bytes, so the help item opens nothing. The
+// editor for the help item idles until it is ended, so a start is still there when Korval has ended.
+TEST(Roads, InAFolderTooDeepForTheHelpTextTheHelpItemStartsNothing) {
+    TempDir root;
+    KorvalInstall tools("");
+    const std::string folder = MakeDeepFolder(root.path(), 250), exe = folder + "\\K.exe";
+    const std::string recorder = tools.InstallRecorder(), viewer = tools.folder() + "\\help-viewer.exe";
+    ASSERT_TRUE(CopyFileA((BinFolder() + "Korval.exe").c_str(), exe.c_str(), FALSE));
+    ASSERT_TRUE(CopyFileA((BinFolder() + "keepalive.exe").c_str(), viewer.c_str(), FALSE));
+    for (const auto& [key, editor] : {std::make_pair('1', recorder), std::make_pair('H', viewer)}) {
+        WriteBytes(folder + "\\K.ini", "[system]\r\n@editor=" + editor + "\r\n%end\r\n");
+        KorvalProcess process(exe, "", folder);
+        ASSERT_NE(WaitForPopupMenu(), nullptr) << "the fixed-item menu did not open";
+        TapKey(static_cast<WORD>(key));
+        ASSERT_EQ(process.Wait().value_or(99), 0u) << key;
+    }
+    EXPECT_EQ(EndProcessesNamed("help-viewer.exe"), 0) << "the help item started its editor";
+    const std::string commandLine = tools.RecordedCommandLine().value_or(""), settings = " " + folder + "\\K.ini";
+    EXPECT_TRUE(commandLine.size() > settings.size() && commandLine.rfind(settings) == commandLine.size() - settings.size())
+        << "the settings item opens K.ini in the editor that K.ini names: " << commandLine;
 }
