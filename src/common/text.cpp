@@ -5,8 +5,30 @@
 
 #include <cstring>
 
+namespace {
+
+constexpr unsigned char kLowestTrailByte = 0x40;
+
+}  // namespace
+
 bool IsLeadByte(unsigned char c) {
     return IsDBCSLeadByte(c) != 0;
+}
+
+int CharacterWidth(const char* text) {
+    return (IsLeadByte(static_cast<unsigned char>(text[0])) && static_cast<unsigned char>(text[1]) >= kLowestTrailByte)
+               ? 2
+               : 1;
+}
+
+bool EndsWithBackslash(const char* text) {
+    bool last = false;
+    for (size_t i = 0; text[i] != '\0';) {
+        int width = CharacterWidth(text + i);
+        last = width == 1 && text[i] == '\\';
+        i += static_cast<size_t>(width);
+    }
+    return last;
 }
 
 bool JoinField(char* field, size_t size, std::string_view head, std::string_view tail) {

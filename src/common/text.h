@@ -16,6 +16,14 @@ struct PathParts {
 // True when `c` starts a double-byte character of the system code page.
 bool IsLeadByte(unsigned char c);
 
+// Bytes of the character that starts at `text`: 2 for a lead byte and its trail, else 1. Trail
+// bytes are never below 0x40, so a lead byte before a separator, CR, LF or the terminator is a
+// byte of its own and the byte after it is read as itself.
+int CharacterWidth(const char* text);
+
+// True when `text` ends with a backslash character (a trail byte equal to a backslash does not count).
+bool EndsWithBackslash(const char* text);
+
 // Cuts `path` into its four parts; each part is cut to 255 bytes on a character boundary.
 // A trail byte equal to a backslash never ends a folder name.
 void SplitPath(const char* path, PathParts* parts);

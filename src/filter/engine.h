@@ -55,9 +55,6 @@ void SortRows(char (*rows)[kRowBytes], int count, int sortMode, bool folderRows)
 // entry's extension list when that applies); returns the number of indices.
 int BuildFileOrder(int* order);
 
-// True when `text` ends with a backslash character (a trail byte equal to a backslash does not count).
-bool EndsWithBackslash(const char* text);
-
 // The delivered text over `paths` (in delivery order, folders first): for the clipboard
 // (`toClipboard` 1) the paths on lines separated by CR LF, never quoted; for a program the argument
 // line and a blank when it is not empty, then the paths separated by blanks, each quoted when it

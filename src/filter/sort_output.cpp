@@ -208,21 +208,6 @@ void Deliver(int toClipboard, const int* order, int orderCount) {
 
 }  // namespace
 
-bool EndsWithBackslash(const char* text) {
-    bool last = false;
-    for (size_t i = 0; text[i] != '\0';) {
-        unsigned char c = static_cast<unsigned char>(text[i]);
-        if (IsLeadByte(c) && text[i + 1] != '\0') {
-            last = false;
-            i += 2;
-        } else {
-            last = c == '\\';
-            ++i;
-        }
-    }
-    return last;
-}
-
 void BuildSortKey(const char* row, int sortMode, bool folderRow, char* key) {
     if (sortMode == kSortModePath && folderRow) {
         CopyField(key, kRowBytes, row);

@@ -31,11 +31,6 @@ void StoreLabelLine(const char* line, char* label, char* execLabel) {
     CopyField(execLabel, kPathBytes, separator + kSeparatorLength);
 }
 
-// Bytes of the character that starts at `text`: 2 for a whole double-byte character, else 1.
-int CharacterWidth(const char* text) {
-    return (IsLeadByte(static_cast<unsigned char>(text[0])) && text[1] != '\0') ? 2 : 1;
-}
-
 }  // namespace
 
 int SplitPatternList(const char* text, int row) {

@@ -18,6 +18,10 @@ constexpr int kTokenLimit = kRowBytes - 1;  // bytes kept of one token
 static_assert(kTokenLimit >= kPathBytes, "an overlong token stays too long to be stored");
 constexpr UINT kFileCountQuery = 0xFFFFFFFF;
 
+bool TargetListFull() {
+    return TargetFolderCount + TargetFileCount >= kMaxTargets;
+}
+
 // Unquotes, trims and stores one token, the span [first, end) of `text` without the characters the
 // rules drop, cut to kTokenLimit bytes on a character boundary. Returns 1 when the list is full.
 int EmitToken(const char* text, size_t first, size_t end, int mode) {
@@ -40,17 +44,18 @@ int EmitToken(const char* text, size_t first, size_t end, int mode) {
 }  // namespace
 
 int StoreTarget(char* path) {
+    if (TargetListFull()) return 1;
     if (PathIsDirectoryA(path)) {
-        // PathAddBackslashA steps by characters, so the byte it leaves last is a real backslash;
-        // when it cannot add one the path has none to remove.
-        if (PathAddBackslashA(path) != nullptr) path[std::strlen(path) - 1] = '\0';
+        // The separator is cut before the length rule, so a folder of 259 bytes given with its
+        // backslash is kept.
+        if (EndsWithBackslash(path)) path[std::strlen(path) - 1] = '\0';
         if (std::strlen(path) < kPathBytes) {
             CopyField(TargetFolders[TargetFolderCount++], kRowBytes, path);
         }
     } else if (std::strlen(path) < kPathBytes && PathFileExistsA(path)) {
         CopyField(TargetFiles[TargetFileCount++], kRowBytes, path);
     }
-    return TargetFolderCount + TargetFileCount >= kMaxTargets ? 1 : 0;
+    return TargetListFull() ? 1 : 0;
 }
 
 void SplitTargetText(const char* text, size_t length, int mode) {

@@ -26,6 +26,7 @@ TEST(SplitTargets, CommandLineAndLineModeUpToOneThousandEntries) {
     Parse(System({"@param", "NAME | file.txt"}));
     lstrcpyA(ProgramFolder, (tree.path() + "\\").c_str());
     const std::string so = tree / "ソ", dir = tree / "dir a", file = tree / "file.txt", two = tree / "two words.txt";
+    const std::string deep = MakeDeepFolder(tree.path(), kPathBytes - 1);
     const std::string x = tree / "b\\x.txt", macros = "%Korval%\\NAME \"%korval%\\dir a\"";
     std::string thousand;
     for (int i = 0; i < 1000; ++i) thousand += file + " ";
@@ -35,6 +36,7 @@ TEST(SplitTargets, CommandLineAndLineModeUpToOneThousandEntries) {
         {"quotes glued to other tokens", kCommand, file + Quoted(dir) + Quoted(two), {dir}, {file, two}},
         {"a trail byte 0x5C is no trailing backslash", kCommand, Quoted(so + "\\") + " " + so, {so, so}, {}},
         {"drive roots keep the drive and colon", kCommand, "Z:\\ " + Quoted("C:\\"), {"Z:", "C:"}, {}},
+        {"a 259-byte folder given with its backslash", kCommand, deep + "\\", {deep}, {}},
         {"switches, missing go; twice stays", kCommand, "/#e1 " + x + "x  " + file + " " + file, {}, {file, file}},
         {"a tab joins, CR and LF vanish", kCommand, file + "\t" + file + " " + tree / "file\r\n.txt", {}, {file}},
         {"blanks in quotes go; unclosed quotes", kCommand, Quoted(" " + file + " ") + " \"" + dir, {}, {file}},
@@ -48,5 +50,22 @@ TEST(SplitTargets, CommandLineAndLineModeUpToOneThousandEntries) {
         SystemOptions.paramMode = mode == kCommandWithParam;
         SplitTargets(text.c_str(), mode == kLine ? kLine : kCommand);
         EXPECT_EQ(std::make_pair(Folders(), Files()), std::make_pair(folders, files)) << name;
+    }
+}
+
+// Every caller stores through StoreTarget, so a full table refuses there, whoever calls.
+TEST(StoreTarget, AFullTableTakesNoMoreFoldersOrFiles) {
+    TempDir tree;
+    MakeTree(tree.path(), {"dir\\", "file.txt"});
+    for (const bool folders : {true, false}) {
+        TargetFolderCount = folders ? kMaxTargets : 0;
+        TargetFileCount = kMaxTargets - TargetFolderCount;
+        for (const std::string& path : {tree / "dir", tree / "file.txt"}) {
+            char row[kRowBytes];
+            lstrcpyA(row, path.c_str());
+            EXPECT_EQ(StoreTarget(row), 1) << path;
+        }
+        EXPECT_EQ(std::make_pair(TargetFolderCount, TargetFileCount), std::make_pair(folders ? kMaxTargets : 0,
+                                                                                   folders ? 0 : kMaxTargets));
     }
 }
