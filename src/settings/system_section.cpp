@@ -98,48 +98,63 @@ void SetExplicitPlacement(int x, int y) {
     MenuPlacement.y = y;
 }
 
-// Keeps one more character when it fits the token; a double-byte character is kept whole or not at all.
-void AppendToToken(char* token, int* tokenLength, const char* at, int width) {
-    if (*tokenLength + width > kPlacementTokenBytes) return;
-    std::memcpy(token + *tokenLength, at, width);
-    *tokenLength += width;
-    token[*tokenLength] = '\0';
+// The token read so far. The first character that does not fit whole ends it: the characters
+// after it, up to the next separator, are dropped.
+struct PlacementToken {
+    char text[kPlacementTokenBytes + 1];
+    int length;
+    bool ended;
+};
+
+void ClearToken(PlacementToken* token) {
+    token->text[0] = '\0';
+    token->length = 0;
+    token->ended = false;
+}
+
+void AppendToToken(PlacementToken* token, const char* at, int width) {
+    if (token->ended || token->length + width > kPlacementTokenBytes) {
+        token->ended = true;
+        return;
+    }
+    std::memcpy(token->text + token->length, at, static_cast<size_t>(width));
+    token->length += width;
+    token->text[token->length] = '\0';
 }
 
 }  // namespace
 
 void ParseMenuPlacement(const char* text, int start) {
     MenuPlacement.mode = PlacementMode::Active;
-    char token[kPlacementTokenBytes + 1] = {};
-    int tokenLength = 0;
+    PlacementToken token;
+    ClearToken(&token);
     bool xRead = false;
     int x = 0;
     for (const char* at = text + start; *at != '\0';) {
         char c = *at;
         if (c == ',') {
             if (xRead) {
-                SetExplicitPlacement(x, StrStrIA(token, "MAX") ? MaximizedHeight : StrToIntA(token));
+                SetExplicitPlacement(x, StrStrIA(token.text, "MAX") ? MaximizedHeight : StrToIntA(token.text));
                 return;
             }
-            if (StrStrIA(token, "MAX")) {
+            if (StrStrIA(token.text, "MAX")) {
                 x = ScreenWidth;
             } else {
-                if (TakePlacementWord(token)) return;
-                x = StrToIntA(token);
+                if (TakePlacementWord(token.text)) return;
+                x = StrToIntA(token.text);
             }
             xRead = true;
-            tokenLength = 0;
-            token[0] = '\0';
+            ClearToken(&token);
         } else if (c == '\r' || c == '\n') {
             if (!xRead) {
-                TakePlacementWord(token);
+                TakePlacementWord(token.text);
                 return;
             }
-            SetExplicitPlacement(x, std::strcmp(token, "MAX") == 0 ? MaximizedHeight : StrToIntA(token));
+            SetExplicitPlacement(x, std::strcmp(token.text, "MAX") == 0 ? MaximizedHeight : StrToIntA(token.text));
             return;
         } else {
-            int width = (IsLeadByte(static_cast<unsigned char>(c)) && at[1] != '\0') ? 2 : 1;
-            AppendToToken(token, &tokenLength, at, width);
+            int width = CharacterWidth(at);
+            AppendToToken(&token, at, width);
             at += width;
             continue;
         }

@@ -41,6 +41,8 @@ TEST(Settings, EachLineKindLeavesItsState) {
         {"max at the line's end must be in capitals", System({"@menu=max,max"}), "menu=1000,0"},
         {"max before a comma may be in any case", System({"@menu=100,max,"}), "menu=100,700"},
         {"seven digits keep six", System({"@menu=1234567,5"}), "menu=123456,5"},
+        {"a character that does not fit ends the token", System({"@menu=12345あ6,12345あ6"}), "menu=12345,12345"},
+        {"a lead byte before a comma leaves the comma", System({"@menu=200\x82,150"}), "menu=200,150"},
         {"a word in capitals before the comma ends reading", System({"@menu=CENTER,10,20"}), "menu=Center"},
         {"the first @menu= of 3 characters wins", System({"@menu=ab", "@menu=abc", "@menu=center"}), ""},
         {"the switch wins, in capitals, up to a space", System({"@menu=center"}), "menu=200,150", "/#M=200,150 C:\\x"},
