@@ -15,6 +15,12 @@ namespace {
 
 constexpr char kHelpFileName[] = "Korval.txt";  // whatever the program file is called
 
+// The run is started by the first tick of the run timer and happens once. Paint messages taken
+// while it runs also deliver what other threads and processes send to the window, so a second
+// WM_TIMER 610 or a WM_CLOSE can arrive in the middle of it.
+enum class RunStage { Armed, Running, Finished };
+RunStage Stage = RunStage::Armed;
+
 // WM_CREATE: the launch keys, the switches and the settings, then the one-shot run timer.
 void CreateMainWindow(HWND window) {
     LaunchForegroundWindow = GetForegroundWindow();
@@ -45,10 +51,20 @@ void CreateMainWindow(HWND window) {
     }
 }
 
-void OnRunTimer(HWND window) {
+void OnTimer(HWND window, WPARAM timer) {
+    if (timer != kRunTimer) return;
     KillTimer(window, kRunTimer);
+    if (Stage != RunStage::Armed) return;
+    Stage = RunStage::Running;
     RunController(window);
+    Stage = RunStage::Finished;
     SendMessageA(window, WM_CLOSE, 0, 0);
+}
+
+// A close request during the run waits for its end, where the window closes anyway.
+void OnClose(HWND window) {
+    if (Stage == RunStage::Running) return;
+    DestroyWindow(window);
 }
 
 // The popup menu's first item is highlighted by a synthesized Down-arrow keystroke.
@@ -84,10 +100,10 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         CreateMainWindow(window);
         return 0;
     case WM_TIMER:
-        if (wParam == kRunTimer) OnRunTimer(window);
+        OnTimer(window, wParam);
         return 0;
     case WM_CLOSE:
-        DestroyWindow(window);
+        OnClose(window);
         return 0;
     case WM_DESTROY:
         PostQuitMessage(0);

@@ -1,5 +1,6 @@
 // The progress window of a long filter run, watched from outside while Korval pumps no messages:
-// its place, its title, and a growing count and a full bar that actually reach the screen.
+// its place, its title, and a growing count and a full bar that actually reach the screen; and
+// messages that other processes send meanwhile, which must leave the run alone.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -62,4 +63,51 @@ TEST(ProgressWindow, ShowsTheGrowingCountAndTheFullBarOnScreenDuringALongRun) {
     ASSERT_TRUE(process.Wait(120000).has_value());
     EXPECT_FALSE(IsWindow(window)) << "the window goes with the run";
     EXPECT_EQ(ClipboardText().value_or(""), tree / "big\\hit.txt");
+}
+
+// While the progress window takes its paint messages, messages sent to the thread are handled too.
+// A second start of the run (WM_TIMER 610) and a close request (WM_CLOSE), both sent to the main
+// window mid-run, must neither restart nor cut it: the whole result reaches the clipboard once, and
+// then the process ends with 0. Each folder is given many times in a row, so the hits of the last
+// folders are found only near the end of the run.
+TEST(ProgressWindow, MessagesSentToTheMainWindowDuringARunNeitherRestartNorEndIt) {
+    TempDir tree;
+    std::vector<std::string> names;
+    std::string arguments = "/#f=\"Text\" /#e1", expected;
+    for (int folder = 0; folder < 10; ++folder) {
+        const std::string name = "d" + std::to_string(folder);
+        names.push_back(name + "\\hit.txt");
+        for (int i = 0; i < 300; ++i) names.push_back(name + "\\f" + std::to_string(i) + ".dat");
+        for (int i = 0; i < 60; ++i) arguments += " \"" + tree / name + "\"";
+        expected += (folder ? "\r\n" : "") + tree / (name + "\\hit.txt");
+    }
+    MakeTree(tree.path(), names);
+    KorvalInstall install("[system]\r\n@sub\r\n@bar\r\n%end\r\n[filter]\r\nText\r\n>.txt\r\n%end\r\n");
+    ClearClipboard();
+    HWND listener = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    ASSERT_TRUE(AddClipboardFormatListener(listener));
+    KorvalProcess process(install.exe(), arguments, install.folder());
+    HWND window = nullptr;
+    for (int i = 0; i < 3000 && !(window = FindProgressWindow(process.id())) && !process.Wait(0).has_value(); ++i) {
+        Sleep(5);
+    }
+    ASSERT_NE(window, nullptr) << "no progress window appeared";
+    HWND main = nullptr;
+    for (HWND found = nullptr; !main && (found = FindWindowExA(nullptr, found, "Korval", "Korval"));) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(found, &owner);
+        if (owner == process.id()) main = found;
+    }
+    ASSERT_NE(main, nullptr) << "no main window of class and title Korval";
+    DWORD_PTR answer = 0;
+    EXPECT_NE(SendMessageTimeoutA(main, WM_TIMER, 610, 0, SMTO_NORMAL, 60000, &answer), 0) << "WM_TIMER not taken";
+    EXPECT_NE(SendMessageTimeoutA(main, WM_CLOSE, 0, 0, SMTO_NORMAL, 60000, &answer), 0) << "WM_CLOSE not taken";
+    ASSERT_TRUE(IsWindow(window)) << "the progress window went before both messages were taken";
+    EXPECT_EQ(process.Wait(120000).value_or(99), 0u);
+    int deliveries = 0;
+    for (MSG message; PeekMessageA(&message, listener, WM_CLIPBOARDUPDATE, WM_CLIPBOARDUPDATE, PM_REMOVE);) ++deliveries;
+    RemoveClipboardFormatListener(listener);
+    DestroyWindow(listener);
+    EXPECT_EQ(deliveries, 1) << "times the clipboard was written";
+    EXPECT_EQ(ClipboardText().value_or(""), expected);
 }
