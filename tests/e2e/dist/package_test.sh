@@ -41,6 +41,10 @@ check_installed "after the first install"
 cp "$unix_sendto/Korval.lnk" "$unix_sendto/$entries/古いフィルタ.lnk"
 expect_eq "the second /install /entries" 0 "$(setup /install /entries)"
 check_installed "after the second install, which drops the stale shortcut"
+for switches in /remove "/install /uninstall" "/install /entry" install /installx /entries; do
+  expect_eq "the invalid switches $switches" 2 "$(setup $switches)"
+done
+check_installed "after the invalid switches, which change nothing"
 
 mkdir -p "$c/tree/sub" && touch "$c"/tree/{a.txt,b.doc,c.jpg,sub/d.txt}
 { IFS= read -r target; IFS= read -r arguments; } < <(win "$bin/lnkread.exe" "$sendto\\$entries\\文書.lnk")

@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <iterator>
+#include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "common/tables.h"
@@ -17,6 +20,42 @@ TEST(Sort, RowsB1B2AWithEqualKeysB1AndB2EndAsAB2B1) {
         EXPECT_EQ(std::vector<std::string>(ResultList.files, ResultList.files + 3),
                   (std::vector<std::string>{rows[2], rows[1], rows[0]}))
             << "mode " << mode;
+    }
+}
+
+// SortRows against the plain exchange sort it stands for: every pair of positions compared once with
+// CompareStringA on the rows' keys, swapped when the first collates after the second. Few distinct
+// parts make many keys equal, which is where the two orders could part.
+TEST(Sort, RandomRowsEndAsThePlainExchangeSortLeavesThem) {
+    const char* const drives[] = {"C:", "c:", "D:", ""};
+    const char* const folders[] = {"\\", "\\a\\", "\\A\\", "\\ソ\\b\\", "\\a.b\\"};
+    const char* const bases[] = {"x", "X", "表", "ab", ""};
+    const char* const extensions[] = {"", ".txt", ".TXT", ".c", ".表"};
+    std::mt19937 random(20261207);
+    auto pick = [&random](const auto& parts) { return std::string(parts[random() % std::size(parts)]); };
+    for (int round = 0; round < 400; ++round) {
+        const int mode = round % 2 ? kSortModePath : kSortModeName, count = 1 + static_cast<int>(random() % 80);
+        const bool folderRows = round % 4 >= 2;
+        std::vector<std::pair<std::string, std::string>> expected;  // key and row
+        for (int i = 0; i < count; ++i) {
+            std::string row = pick(drives) + pick(folders) + pick(bases) + pick(extensions);
+            std::strcpy(ResultList.files[i], row.c_str());
+            char key[kRowBytes];
+            BuildSortKey(row.c_str(), mode, folderRows, key);
+            expected.emplace_back(key, row);
+        }
+        for (int i = 0; i < count; ++i) {
+            for (int j = i + 1; j < count; ++j) {
+                if (CompareStringA(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, expected[i].first.c_str(), -1,
+                                   expected[j].first.c_str(), -1) == CSTR_GREATER_THAN) {
+                    std::swap(expected[i], expected[j]);
+                }
+            }
+        }
+        SortRows(ResultList.files, count, mode, folderRows);
+        for (int i = 0; i < count; ++i) {
+            ASSERT_EQ(ResultList.files[i], expected[i].second) << "round " << round << ", row " << i;
+        }
     }
 }
 
