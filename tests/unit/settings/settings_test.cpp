@@ -74,6 +74,8 @@ TEST(Settings, EachLineKindLeavesItsState) {
         {"regexp lines: the first character lost, $ then *, * then $, > as a label",
          Section("[regexp]", {"R | V", "xab+c", "R", ">$*abc", "R", ">*$abc", ">x", ">", ">ab"}),
          "R:R/V{:ab+c}; R/{$*:abc}; R/{*:$abc}; >/{:ab}"},
+        {"regexp lines: a first character lost whole, a lead byte before $ alone",
+         Section("[regexp]", {"R", "表$x", "S", "\x82$y"}), "R:R/{$:x}; S/{$:y}"},
         {"exec lines: .exe retry, missing programs, folders, ; lines and second > lines detach; file name labels",
          Section("[exec]", {dir / "表示 | 表", dir / "missing.exe", ">/a", dir / "tools.exe", ">/a", view + " | V", "; c",
                             ">/a", view, ">/r", ">/b"}),
