@@ -290,6 +290,8 @@ std::optional<std::string> ClipboardText() {
 }
 
 std::string WindowText(HWND window) {
+    // Wine answers a missing window of another process with whatever its scratch buffer held.
+    if (window == nullptr) return "";
     char text[4096];
     int length = GetWindowTextA(window, text, sizeof text);
     return std::string(text, length > 0 ? length : 0);
