@@ -2,6 +2,7 @@
 #include "support/wine_test.h"
 
 #include <shlobj.h>
+#include <tlhelp32.h>
 #include <shlwapi.h>
 
 #include <cstring>
@@ -190,6 +191,24 @@ std::optional<DWORD> KorvalProcess::Wait(DWORD milliseconds) {
     GetExitCodeProcess(info_.hProcess, &code);
     return code;
 }
+
+int EndProcessesNamed(const char* exeName) {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    int found = 0;
+    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
+        if (lstrcmpiA(PathFindFileNameA(entry.szExeFile), exeName) != 0) continue;
+        ++found;
+        if (HANDLE process = OpenProcess(PROCESS_TERMINATE, FALSE, entry.th32ProcessID)) {
+            TerminateProcess(process, 0);
+            CloseHandle(process);
+        }
+    }
+    CloseHandle(snapshot);
+    return found;
+}
+
 
 std::optional<DWORD> RunKorval(const KorvalInstall& install, const std::string& arguments, DWORD milliseconds) {
     KorvalProcess process(install.exe(), arguments, install.folder());

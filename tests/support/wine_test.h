@@ -76,6 +76,9 @@ private:
     PROCESS_INFORMATION info_{};
 };
 
+// Ends every running process started from a file named `exeName`; returns how many there were.
+int EndProcessesNamed(const char* exeName);
+
 // Runs Korval to its end and returns the exit code (nullopt when it had to be killed).
 std::optional<DWORD> RunKorval(const KorvalInstall& install, const std::string& arguments,
                                DWORD milliseconds = 20000);

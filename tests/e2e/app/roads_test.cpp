@@ -2,7 +2,6 @@
 // line takes its road (menu, named run, option dialog, message, clipboard input).
 #include <gtest/gtest.h>
 #include <shlwapi.h>
-#include <tlhelp32.h>
 
 #include <string>
 
@@ -50,24 +49,6 @@ Outcome RunToEnd(const KorvalInstall& install, const std::string& arguments, Pic
 }
 
 std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
-
-// Ends every running process started from a file named `exeName`; returns how many there were.
-int EndProcessesNamed(const char* exeName) {
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    PROCESSENTRY32 entry = {};
-    entry.dwSize = sizeof entry;
-    int found = 0;
-    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
-        if (lstrcmpiA(PathFindFileNameA(entry.szExeFile), exeName) != 0) continue;
-        ++found;
-        if (HANDLE process = OpenProcess(PROCESS_TERMINATE, FALSE, entry.th32ProcessID)) {
-            TerminateProcess(process, 0);
-            CloseHandle(process);
-        }
-    }
-    CloseHandle(snapshot);
-    return found;
-}
 
 }  // namespace
 
