@@ -15,10 +15,27 @@
 
 namespace {
 
-// Byte lengths of the rows of ResultList, so that the duplicate test compares only rows of the
-// candidate's length. Kept in step with every append; rebuilt when a run starts.
-int FolderLengths[kMaxResults];
-int FileLengths[kMaxResults];
+// The duplicate test compares a candidate only with the rows that share its byte length and its
+// sort key ignoring case: StrStrIA compares through CompareStringA, which orders texts by exactly
+// that key, so two paths equal under the rule always share it. The bytes with ASCII letters folded
+// would not do: full-width letters have cases too, and the code page spells some characters twice.
+// The rows are chained by a hash of length and key; a row whose key could not be made is chained
+// apart and compared with every candidate. Kept in step with every append; rebuilt when a run starts.
+constexpr int kKeyBuckets = 2048;
+constexpr int kUnkeyed = kKeyBuckets;       // the chain of rows without a key
+constexpr int kSortKeyBytes = 16 * kPathBytes;  // a path's key takes a few bytes per character and level
+constexpr int kNoRow = -1;
+
+static_assert((kKeyBuckets & (kKeyBuckets - 1)) == 0, "the bucket index is a masked hash");
+static_assert(kKeyBuckets >= 2 * kMaxResults, "chains stay short when the table is full");
+
+struct RowIndex {
+    int length[kMaxResults];
+    int next[kMaxResults];           // the next row of the same chain, kNoRow at its end
+    int head[kKeyBuckets + 1];       // the last row appended to each chain
+};
+RowIndex FolderIndex;
+RowIndex FileIndex;
 
 // While a run collects, the selected entry and FilterKind stay as they are, so the verdict of
 // MatchExtension on an extension already met is remembered: trees hold few distinct extensions,
@@ -36,31 +53,63 @@ bool RememberVerdicts;
 
 static_assert((kVerdictSlots & (kVerdictSlots - 1)) == 0, "the slot index is a masked hash");
 
-
-void MeasureRows(char (*rows)[kRowBytes], int count, int* lengths) {
-    for (int i = 0; i < count; ++i) lengths[i] = lstrlenA(rows[i]);
-}
-
 bool ListFull() {
     return ResultList.folderCount + ResultList.fileCount >= kMaxResults;
 }
 
-// The duplicate rule: a row of the same byte length in which StrStrIA finds the candidate.
-bool IsDuplicate(char (*rows)[kRowBytes], const int* lengths, int count, const char* candidate, int length) {
+// The chain of `path` (`length` bytes): its bucket, or kUnkeyed when its key cannot be made.
+int BucketOf(const char* path, int length) {
+    char key[kSortKeyBytes];
+    int keyLength = LCMapStringA(GetThreadLocale(), LCMAP_SORTKEY | NORM_IGNORECASE, path, length, key, kSortKeyBytes);
+    if (keyLength <= 0) return kUnkeyed;
+    unsigned hash = 2166136261u ^ static_cast<unsigned>(length);
+    for (int i = 0; i < keyLength; ++i) hash = (hash ^ static_cast<unsigned char>(key[i])) * 16777619u;
+    return static_cast<int>(hash & (kKeyBuckets - 1));
+}
+
+void Append(RowIndex* index, int row, int length, int bucket) {
+    index->length[row] = length;
+    index->next[row] = index->head[bucket];
+    index->head[bucket] = row;
+}
+
+void IndexRows(char (*rows)[kRowBytes], int count, RowIndex* index) {
+    for (int& head : index->head) head = kNoRow;
     for (int i = 0; i < count; ++i) {
-        if (lengths[i] == length && StrStrIA(rows[i], candidate) != nullptr) return true;
+        int length = lstrlenA(rows[i]);
+        Append(index, i, length, BucketOf(rows[i], length));
+    }
+}
+
+// The duplicate rule: a row of the same byte length in which StrStrIA finds the candidate.
+bool IsDuplicateIn(char (*rows)[kRowBytes], const RowIndex& index, int chain, const char* candidate, int length) {
+    for (int i = index.head[chain]; i != kNoRow; i = index.next[i]) {
+        if (index.length[i] == length && StrStrIA(rows[i], candidate) != nullptr) return true;
     }
     return false;
 }
 
-int Collect(char (*rows)[kRowBytes], int* lengths, int* count, const char* path) {
+bool IsDuplicate(char (*rows)[kRowBytes], const RowIndex& index, const char* candidate, int length, int bucket) {
+    if (bucket == kUnkeyed) {
+        for (int chain = 0; chain <= kUnkeyed; ++chain) {
+            if (IsDuplicateIn(rows, index, chain, candidate, length)) return true;
+        }
+        return false;
+    }
+    return IsDuplicateIn(rows, index, bucket, candidate, length) ||
+           IsDuplicateIn(rows, index, kUnkeyed, candidate, length);
+}
+
+int Collect(char (*rows)[kRowBytes], RowIndex* index, int* count, const char* path) {
     if (ListFull()) {
         limitReached = 1;
         return 0;
     }
     int length = lstrlenA(path);
-    if (!IsDuplicate(rows, lengths, *count, path, length)) {
-        lengths[*count] = static_cast<int>(CopyField(rows[*count], kRowBytes, path));
+    int bucket = BucketOf(path, length);
+    if (!IsDuplicate(rows, *index, path, length, bucket)) {
+        CopyField(rows[*count], kRowBytes, path);
+        Append(index, *count, length, bucket);
         ++*count;
     }
     return 1;
@@ -231,11 +280,11 @@ bool ProgressDue() {
 }  // namespace
 
 int CollectFolder(const char* path) {
-    return Collect(ResultList.folders, FolderLengths, &ResultList.folderCount, path);
+    return Collect(ResultList.folders, &FolderIndex, &ResultList.folderCount, path);
 }
 
 int CollectFile(const char* path) {
-    return Collect(ResultList.files, FileLengths, &ResultList.fileCount, path);
+    return Collect(ResultList.files, &FileIndex, &ResultList.fileCount, path);
 }
 
 void CollectResults(HWND owner, int useRegexp) {
@@ -243,8 +292,8 @@ void CollectResults(HWND owner, int useRegexp) {
     progressShown = 0;
     testedCount = 0;
     RunStopped = 0;
-    MeasureRows(ResultList.folders, ResultList.folderCount, FolderLengths);
-    MeasureRows(ResultList.files, ResultList.fileCount, FileLengths);
+    IndexRows(ResultList.folders, ResultList.folderCount, &FolderIndex);
+    IndexRows(ResultList.files, ResultList.fileCount, &FileIndex);
     ForgetVerdicts();
     RememberVerdicts = true;
 

@@ -91,10 +91,11 @@ struct Row {
 
 TEST(FilterRun, EachRowDeliversExactlyItsBytes) {
     TempDir t;
-    std::string p = t / "p", s = t / "s", w = t / "w", docs = t / "My Docs";
+    std::string p = t / "p", s = t / "s", w = t / "w", d = t / "d", docs = t / "My Docs";
     MakeTree(t.path(), {"p\\b\\", "p\\b\\one.txt", "p\\b\\x\\", "p\\b\\x\\two.LOG", "p\\b\\x\\z", "p\\a\\",
                         "p\\a\\three.txt", "p\\four.bak", "My Docs\\", "b c.txt", "s\\z\\", "s\\z\\b.txt", "s\\z\\a.log",
-                        "s\\z\\a\\", "s\\a\\", "s\\a\\z.txt", "s\\a\\c.log", "s\\a\\m.doc", "s\\b.old\\", "表\\"});
+                        "s\\z\\a\\", "s\\a\\", "s\\a\\z.txt", "s\\a\\c.log", "s\\a\\m.doc", "s\\b.old\\", "表\\",
+                        "d\\Ａ.txt", "d\\\x87\x54.txt"});
     Paths names;
     for (int i = 0; i < 1000; ++i) names.push_back("many\\f" + std::to_string(1000 + i) + ".txt");
     for (int i = 0; i < 300; ++i) names.push_back("long\\" + std::string(120, 'n') + std::to_string(i) + ".txt");
@@ -147,6 +148,11 @@ TEST(FilterRun, EachRowDeliversExactlyItsBytes) {
         {"kind 2", sub, "/#f=\"Files\" /#e1" + in3, Lines(inAll)},
         {"kind 9, not regrouped unsorted", sub, "/#f=\"Text\" /#e1" + in3, Lines(Pick(inAll, {".txt", ".log"}, true))},
         {"kind 9 excluding", sub, "/#f=\"NotText\" /#e1" + in3, Lines(Pick(inAll, {".txt"}, false))},
+        // Full-width letters have cases, and the code page spells Ⅰ as 87 54 and as FA 4A; ⅰ is FA 40.
+        {"duplicates beyond ASCII", kinds,
+         "/#f=\"Files\" /#e1 " + Q(d + "\\Ａ.txt") + " " + Q(d + "\\ａ.txt") + " " + Q(d + "\\\x87\x54.txt") + " " +
+             Q(d + "\\\xFA\x4A.txt") + " " + Q(d + "\\\xFA\x40.txt"),
+         Lines({d + "\\Ａ.txt", d + "\\\x87\x54.txt"})},
         {"nothing", kinds, "/#f=\"Folders\" /#e1 " + Q(p + "\\four.bak"), kUntouched, "対象データがありません！"},
         {"exactly 1000", sub, "/#f=\"Files\" /#e1 " + Q(t / "many"), Lines(manyFiles)},
         {"a duplicate beyond 1000, No", sub, "/#f=\"Files\" /#e1 " + Q(t / "many") + " " + Q(manyFiles[0]),
