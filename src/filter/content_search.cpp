@@ -1,8 +1,7 @@
 // The regular-expression test of one file through the outside library, and the library's loading.
 #include <windows.h>
 
-#include <cstdint>
-#include <cstring>
+#include <emmintrin.h>
 
 #include "common/handles.h"
 #include "common/names.h"
@@ -23,19 +22,22 @@ using FreeFunction = void (*)(void* compiled);
 // Valid between a successful load and the unload that follows the run.
 HMODULE RegexpModule;
 
-// The subject of one search: the whole file, or the base name. Owns what it allocated.
+// The subject of one search: the whole file, or the base name.
 struct Subject {
     char* bytes = nullptr;
     size_t length = 0;
-    bool allocated = false;
     char name[kPartBytes] = {};
-    Subject() = default;
-    Subject(const Subject&) = delete;
-    Subject& operator=(const Subject&) = delete;
-    ~Subject() {
-        if (allocated) HeapFree(GetProcessHeap(), 0, bytes);
-    }
 };
+
+// The contents of the file under search. One buffer serves every file of a run: it grows when a
+// file needs more room and is released when the library is unloaded after the run.
+char* SubjectBuffer;
+size_t SubjectCapacity;
+
+// Room beyond a file's bytes: its terminator and one byte more, so that the next file of the same
+// size ends before the space offered to a single read.
+constexpr size_t kSubjectSpare = 2;
+constexpr DWORD kLargestRead = 0xFFFFFFFF;
 
 // Looked up by name each time it is needed; null when the library lacks it.
 template <typename Function>
@@ -43,37 +45,68 @@ Function LookUp(const char* name) {
     return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(RegexpModule, name)));
 }
 
-// Reads the whole file; the subject ends at its first zero byte. Fails when the file cannot be
-// opened, is 4 GB or larger, or cannot be held in memory.
+// Grows the buffer to at least `bytes`, keeping its contents; false when memory runs out.
+bool Reserve(size_t bytes) {
+    if (bytes <= SubjectCapacity) return true;
+    size_t capacity = bytes > SubjectCapacity + SubjectCapacity / 2 ? bytes : SubjectCapacity + SubjectCapacity / 2;
+    void* grown = SubjectBuffer == nullptr ? HeapAlloc(GetProcessHeap(), 0, capacity)
+                                           : HeapReAlloc(GetProcessHeap(), 0, SubjectBuffer, capacity);
+    if (grown == nullptr) return false;
+    SubjectBuffer = static_cast<char*>(grown);
+    SubjectCapacity = capacity;
+    return true;
+}
+
+// Reads the whole file into the subject buffer: a read that stops short of the room offered has
+// met the end of the file, so a file smaller than the buffer takes one read and no size query.
+// The subject ends at the first zero byte; a failed read leaves it empty. Fails when the file
+// cannot be opened, is 4 GB or larger, or cannot be held in memory.
 bool ReadContents(const char* path, Subject* subject) {
     FileHandle file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
                                 nullptr));
     if (file.handle == INVALID_HANDLE_VALUE) return false;
-    DWORD high = 0;
-    DWORD size = GetFileSize(file.handle, &high);
-    if (high != 0 || (size == INVALID_FILE_SIZE && GetLastError() != NO_ERROR)) return false;
-    size_t bytes = static_cast<size_t>(size) + 1;
-    subject->bytes = static_cast<char*>(HeapAlloc(GetProcessHeap(), 0, bytes));
-    if (subject->bytes == nullptr) return false;
-    subject->allocated = true;
     DWORD read = 0;
-    if (!ReadFile(file.handle, subject->bytes, size, &read, nullptr)) read = 0;
-    subject->bytes[read] = '\0';
-    subject->length = SubjectLength(subject->bytes, read);
+    bool whole = false;
+    if (SubjectCapacity > 1) {
+        DWORD room = SubjectCapacity - 1 < kLargestRead ? static_cast<DWORD>(SubjectCapacity - 1) : kLargestRead;
+        bool readable = ReadFile(file.handle, SubjectBuffer, room, &read, nullptr) != 0;
+        if (!readable) read = 0;
+        whole = !readable || read < room;
+    }
+    if (!whole) {
+        DWORD high = 0;
+        DWORD size = GetFileSize(file.handle, &high);
+        if (high != 0 || (size == INVALID_FILE_SIZE && GetLastError() != NO_ERROR)) return false;
+        if (!Reserve(static_cast<size_t>(size) + kSubjectSpare)) return false;
+        if (size > read) {
+            DWORD rest = 0;
+            read = ReadFile(file.handle, SubjectBuffer + read, size - read, &rest, nullptr) ? read + rest : 0;
+        }
+    }
+    SubjectBuffer[read] = '\0';
+    subject->bytes = SubjectBuffer;
+    subject->length = SubjectLength(SubjectBuffer, read);
     return true;
 }
 
 }  // namespace
 
-// Eight bytes at a time: the platform's byte-wise scan costs as much as the search itself.
+// Sixty-four bytes a step: a byte-wise scan costs as much as the search itself.
 size_t SubjectLength(const char* bytes, size_t length) {
-    constexpr uint64_t kOnes = 0x0101010101010101ull;
-    constexpr uint64_t kHighs = 0x8080808080808080ull;
+    constexpr size_t kBlock = sizeof(__m128i);
+    constexpr size_t kStep = 4 * kBlock;
+    const __m128i zero = _mm_setzero_si128();
     size_t at = 0;
-    for (; at + sizeof(uint64_t) <= length; at += sizeof(uint64_t)) {
-        uint64_t word;
-        std::memcpy(&word, bytes + at, sizeof word);
-        if (((word - kOnes) & ~word & kHighs) != 0) break;
+    for (; at + kStep <= length; at += kStep) {
+        const __m128i* step = reinterpret_cast<const __m128i*>(bytes + at);
+        __m128i zeros = _mm_or_si128(
+            _mm_or_si128(_mm_cmpeq_epi8(_mm_loadu_si128(step), zero), _mm_cmpeq_epi8(_mm_loadu_si128(step + 1), zero)),
+            _mm_or_si128(_mm_cmpeq_epi8(_mm_loadu_si128(step + 2), zero), _mm_cmpeq_epi8(_mm_loadu_si128(step + 3), zero)));
+        if (_mm_movemask_epi8(zeros) != 0) break;
+    }
+    for (; at + kBlock <= length; at += kBlock) {
+        int zeros = _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + at)), zero));
+        if (zeros != 0) return at + static_cast<size_t>(__builtin_ctz(static_cast<unsigned>(zeros)));
     }
     while (at < length && bytes[at] != '\0') ++at;
     return at;
@@ -83,6 +116,9 @@ int RegexpLibrary(int release) {
     if (release) {
         if (RegexpModule != nullptr) FreeLibrary(RegexpModule);
         RegexpModule = nullptr;
+        if (SubjectBuffer != nullptr) HeapFree(GetProcessHeap(), 0, SubjectBuffer);
+        SubjectBuffer = nullptr;
+        SubjectCapacity = 0;
         return 1;
     }
     RegexpModule = LoadLibraryA(kLibraryName);

@@ -107,6 +107,12 @@ TEST(FilterRun, EachRowDeliversExactlyItsBytes) {
         {"empty.txt", ""}, {"plain.log", "no pin here"}, {"other.log", "no pin either"},
         {"names\\a.b.c", "x"}, {"names\\ab", "x"}, {"names\\x.b", "x"}};
     for (const auto& [name, bytes] : words) WriteBytes(w + "\\" + name, bytes);
+    // Searched in this order: a short file, one that needs more room than it left (its first bytes
+    // are read before the room grows), and one whose bytes with the previous file's rest would match.
+    std::string r = t / "r", sizes = " " + Q(r + "\\short.txt") + " " + Q(r + "\\long.txt") + " " + Q(r + "\\after.txt");
+    WriteBytes(r + "\\short.txt", "tiny");
+    WriteBytes(r + "\\long.txt", "needle" + std::string(300000, 'x'));
+    WriteBytes(r + "\\after.txt", "nee");
     LockedFile locked(w + "\\other.log");
     KorvalInstall probe("");
     std::string recorder = probe.InstallRecorder(), record = probe.folder() + "\\record.txt";
@@ -195,6 +201,9 @@ TEST(FilterRun, EachRowDeliversExactlyItsBytes) {
              Q(w + "\\zero.txt"),
          Lines({w + "\\b.txt", w + "\\zero.txt", w + "\\sub\\d.txt", w + "\\sub\\needle.txt"})},
         {"an empty file", wordsRun, "/#r=\"Empty\" /#e1" + wq, w + "\\empty.txt"},
+        {"files of growing and shrinking size", wordsRun, "/#r=\"Needle\" /#e1" + sizes, r + "\\long.txt"},
+        {"files of growing and shrinking size, inverted", wordsRun, "/#r=\"NoNeedle\" /#e1" + sizes,
+         Lines({r + "\\after.txt", r + "\\short.txt"})},
         // plain.log would pass the inverted search, other.log would fail to open.
         {"/#f= before the search", wordsRun, "/#f=\"Text\" /#r=\"NoNeedle\" /#e1" + wq,
          Lines({w + "\\b.txt", w + "\\empty.txt", w + "\\zero.txt", w + "\\sub\\d.txt", w + "\\sub\\needle.txt"})},

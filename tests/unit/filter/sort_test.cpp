@@ -59,9 +59,10 @@ TEST(Sort, RandomRowsEndAsThePlainExchangeSortLeavesThem) {
     }
 }
 
-// The subject is scanned eight bytes at a time, so a zero is placed at every offset of several words.
+// The subject is scanned in steps of 64 bytes, then of 16, so a zero is placed at every offset of
+// several steps.
 TEST(SubjectLength, EndsAtTheFirstZeroByteOrTheEnd) {
-    for (size_t size : {0, 1, 7, 8, 9, 15, 16, 17, 64, 100}) {
+    for (size_t size : {0, 1, 15, 16, 17, 63, 64, 65, 79, 80, 81, 127, 128, 129, 200}) {
         std::string bytes(size, '\x81');
         EXPECT_EQ(SubjectLength(bytes.data(), size), size) << "no zero in " << size << " bytes";
         for (size_t zero = 0; zero < size; ++zero) {
