@@ -13,7 +13,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
-#include <iterator>
 #include <utility>
 #include <vector>
 

@@ -49,6 +49,12 @@ CharSet Complement(const CharSet& set) {
 
 // Adds the other codes of every character the set holds a code of.
 void AddSameCharacters(CharSet* set) {
+  static const Code first_duplicated = [] {
+    Code first = kMaxCode;
+    ForEachDuplicate([&](Code, Code canonical) { first = std::min(first, canonical); });
+    return first;
+  }();
+  if (set->empty() || set->back().hi < first_duplicated) return;
   std::vector<Code> held;
   ForEachDuplicate([&](Code code, Code canonical) {
     if (SetContains(*set, code) || SetContains(*set, canonical)) held.push_back(canonical);
@@ -241,14 +247,20 @@ struct PatternChar {
   uint32_t offset;  // expressions are at most kMaxExpressionBytes long
 };
 
+// Nested \Q doubles the backslashes each time (as quotemeta does in Perl); the
+// text it yields is limited so that no expression can make it grow without bound.
+constexpr size_t kMaxExpandedChars = 2 * kMaxExpressionBytes;
+static_assert(kMaxExpandedChars == 131072, "the message names the limit");
+
 // Perl's lexer applies \Q (quotemeta), \U \L \F (uc, lc, fc) and \u \l
 // (ucfirst, lcfirst) to the raw text that follows them, backslashes and
 // escape letters included (\U\w becomes \W), until \E or the end. Each open
 // modifier collects its text; closing it transforms the text into the one below.
 class CaseEscapes {
  public:
-  // False with *error_offset set when Perl's lexer would report a syntax error.
-  bool Apply(std::vector<PatternChar> raw, std::vector<PatternChar>* out, size_t* error_offset) {
+  // False with the reason and its offset when Perl's lexer would report a
+  // syntax error, or when nested \Q would double the text past the limit.
+  bool Apply(std::vector<PatternChar> raw, std::vector<PatternChar>* out, ParseError* error) {
     stack_.assign(1, Frame());
     stack_.back().text.reserve(raw.size());
     const size_t n = raw.size();
@@ -263,9 +275,9 @@ class CaseEscapes {
       }
       if (e == 'E') {
         while (stack_.size() > 1 && IsOneShot(stack_.back().mod)) {
-          if (!CloseNonEmpty()) return Error(raw[k].offset, error_offset);
+          if (!CloseNonEmpty(raw[k].offset, error)) return false;
         }
-        if (stack_.size() > 1 && !CloseNonEmpty()) return Error(raw[k].offset, error_offset);
+        if (stack_.size() > 1 && !CloseNonEmpty(raw[k].offset, error)) return false;
         k += 2;
         continue;
       }
@@ -283,13 +295,16 @@ class CaseEscapes {
       if (e == 'L' || e == 'U' || e == 'F') {
         // A new case modifier first closes everything down to the last open one.
         while (std::any_of(stack_.begin() + 1, stack_.end(), [](const Frame& f) { return IsWholeCase(f.mod); })) {
-          if (!CloseNonEmpty()) return Error(raw[k].offset, error_offset);
+          if (!CloseNonEmpty(raw[k].offset, error)) return false;
         }
       }
       stack_.push_back(Frame{e, {}});
       k += 2;
     }
-    while (stack_.size() > 1) Close();
+    const size_t end = raw.empty() ? 0 : raw.back().offset + 1;
+    while (stack_.size() > 1) {
+      if (!Close(end, error)) return false;
+    }
     *out = std::move(stack_.back().text);
     return true;
   }
@@ -306,22 +321,25 @@ class CaseEscapes {
   static bool IsOneShot(Code mod) { return mod == 'l' || mod == 'u'; }
   static bool IsWholeCase(Code mod) { return mod == 'L' || mod == 'U' || mod == 'F'; }
 
-  static bool Error(size_t offset, size_t* error_offset) {
-    *error_offset = offset;
+  static bool Error(const char* what, size_t offset, ParseError* error) {
+    error->what = what;
+    error->offset = offset;
     return false;
   }
 
   // Closing a modifier that collected nothing, other than at the end, is a syntax error in Perl.
-  bool CloseNonEmpty() {
-    if (stack_.back().text.empty()) return false;
-    Close();
-    return true;
+  bool CloseNonEmpty(size_t offset, ParseError* error) {
+    if (stack_.back().text.empty()) return Error("bad case modifier sequence", offset, error);
+    return Close(offset, error);
   }
 
-  void Close() {
+  bool Close(size_t offset, ParseError* error) {
     Frame frame = std::move(stack_.back());
     stack_.pop_back();
     std::vector<PatternChar>& into = stack_.back().text;
+    if (into.size() + 2 * frame.text.size() > kMaxExpandedChars) {
+      return Error("text over 131072 characters once \\Q is applied", offset, error);
+    }
     for (size_t k = 0; k < frame.text.size(); ++k) {
       PatternChar ch = frame.text[k];
       switch (frame.mod) {
@@ -336,6 +354,7 @@ class CaseEscapes {
       }
       into.push_back(ch);
     }
+    return true;
   }
 
   std::vector<Frame> stack_;
@@ -384,10 +403,7 @@ class Parser {
   }
 
   bool Run() {
-    if (interpolating_) {
-      size_t at = 0;
-      if (!CaseEscapes().Apply(std::move(chars_), &chars_, &at)) return Fail("bad case modifier sequence", at);
-    }
+    if (interpolating_ && !CaseEscapes().Apply(std::move(chars_), &chars_, error_)) return false;
     frames_.emplace_back();
     frames_.back().saved = flags_;
     size_t i = 0;

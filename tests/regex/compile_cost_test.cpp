@@ -13,6 +13,12 @@ std::atomic<size_t> g_live{0};
 std::atomic<size_t> g_peak{0};
 constexpr size_t kHeader = alignof(std::max_align_t);
 
+std::string Repeat(const std::string& piece, int times) {
+  std::string out;
+  for (int k = 0; k < times; ++k) out += piece;
+  return out;
+}
+
 }  // namespace
 
 // The replacements below free what they allocated themselves; GCC cannot see that through the header.
@@ -47,6 +53,8 @@ TEST(CompileCost, OversizedExpressionsAreRefusedBeforeTheyAreBuilt) {
       {"m/" + std::string(60000, 'a') + "/", "program over 20000 instructions", 2 + 20000},
       {"m/(?:" + std::string(30000, '.') + "){0}/", "program over 20000 instructions", 5 + 20000 / 9},
       {"m/" + std::string(20000, '|') + "/", "program over 20000 instructions", 2 + 10000},
+      // Each nested \Q doubles the backslashes before it (found by the fuzzer).
+      {"m/" + Repeat("\\Qa.", 30) + "/", "text over 131072 characters once \\Q is applied", 2 + 30 * 4},
   };
   for (const auto& row : rows) {
     char message[bregexp::kMessageSize];
