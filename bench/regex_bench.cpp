@@ -175,7 +175,24 @@ int main(int argc, char** argv) {
               n.result, n2.seconds, n2.result);
   if (n.result != 0 || n2.result != 0) ok = false;
 
+  // A program of 2,400 instructions whose empty-transition closures overlap (each optional [ab]?
+  // reaches all the ones after it), on runs of 799 a's: the work per byte must stay within the
+  // program's size; the goal is under 0.3 s per 100 KB.
+  std::string runs;
+  while (runs.size() < size_t(20) << 20) runs += std::string(799, 'a') + "x";
+  runs.resize(size_t(20) << 20);
+  const std::string big = "m/([ab]?){800}[ab]{800}/";
+  const EngineRun small = TimeEngine(big, runs.substr(0, size_t(100) << 10), 3);
+  const EngineRun b1 = TimeEngine(big, runs.substr(0, runs.size() / 2), 3);
+  const EngineRun b2 = TimeEngine(big, runs, 3);
+  const double mb_per_second = double(runs.size()) / double(1 << 20) / b2.seconds;
+  std::printf("%-20s engine %.3f s on 100 KB (result %d), %.3f s on 10 MB (result %d), %.3f s on 20 MB (result %d), "
+              "%.0f MB/s\n",
+              "big-program", small.seconds, small.result, b1.seconds, b1.result, b2.seconds, b2.result, mb_per_second);
+  if (small.result != 0 || b1.result != 0 || b2.result != 0 || small.seconds >= 0.3) ok = false;
+
   for (const auto& r : ratios) std::printf("ratio engine/grep %s = %.2f\n", r.first.c_str(), r.second);
   std::printf("ratio engine/linear pathological = %.2f\n", n2.seconds / n.seconds);
+  std::printf("ratio engine/linear big-program = %.2f (%.0f MB/s)\n", b2.seconds / b1.seconds, mb_per_second);
   return ok ? 0 : 1;
 }

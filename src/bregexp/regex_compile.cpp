@@ -77,38 +77,73 @@ Fragment Alternate(const std::vector<Fragment>& branches, SetTable* table) {
   return out;
 }
 
-Fragment ClassFragment(const CharSet& set, SetTable* table) {
-  ByteSet single, lone;
-  std::vector<ByteSet> trails(256);
-  std::vector<bool> has_trail(256, false);
-  for (const Range& r : set) {
-    for (Code b = r.lo; b <= std::min<Code>(r.hi, 0xFF); ++b) {
-      if (IsLead(b)) {
-        lone.Add(b);
-      } else {
-        single.Add(b);
+void AddBitRange(ByteSet* set, unsigned lo, unsigned hi) {
+  for (unsigned w = lo >> 6; w <= (hi >> 6); ++w) {
+    const unsigned a = std::max(lo, w * 64) - w * 64, b = std::min(hi, w * 64 + 63) - w * 64;
+    const uint64_t upto = b == 63 ? ~uint64_t(0) : (uint64_t(1) << (b + 1)) - 1;
+    set->bits[w] |= upto & ~((uint64_t(1) << a) - 1);
+  }
+}
+
+ByteSet Intersect(ByteSet a, const ByteSet& b, bool complement_b) {
+  for (int w = 0; w < 4; ++w) a.bits[w] &= complement_b ? ~b.bits[w] : b.bits[w];
+  return a;
+}
+
+// How a set of codes becomes instructions: a ByteSet for its single-byte
+// characters, a ByteSet and the trail guard for its lone lead bytes, and a
+// lead ByteSet and a trail ByteSet for each group of lead bytes that take the
+// same trail bytes; the branches are alternated.
+struct ClassPlan {
+  ByteSet single;
+  ByteSet lone;
+  std::map<ByteSet, ByteSet> leads_by_trails;
+};
+
+ClassPlan Plan(const CharSet& set) {
+  static const struct Masks {
+    ByteSet lead, trail;
+    Masks() {
+      for (unsigned b = 0; b < 256; ++b) {
+        if (IsLead(b)) lead.Add(b);
+        if (IsTrail(b)) trail.Add(b);
       }
     }
+  } masks;
+  // The trail bytes each lead byte takes, by the lead byte's place among the 60 lead bytes.
+  constexpr unsigned kLeads = (0x9F - 0x81 + 1) + (0xFC - 0xE0 + 1);
+  auto place = [](unsigned lead) { return lead <= 0x9F ? lead - 0x81 : lead - 0xE0 + (0x9F - 0x81 + 1); };
+  ByteSet low;
+  ByteSet trails[kLeads];
+  bool double_byte = false;
+  for (const Range& r : set) {
+    if (r.lo <= 0xFF) AddBitRange(&low, r.lo, std::min<Code>(r.hi, 0xFF));
     const Code lo = std::max<Code>(r.lo, 0x8100), hi = std::min<Code>(r.hi, 0xFCFF);
+    double_byte |= lo <= hi;
     for (Code lead = lo >> 8; lo <= hi && lead <= (hi >> 8); ++lead) {
       if (!IsLead(lead)) continue;
-      const Code first = lead == (lo >> 8) ? (lo & 0xFF) : 0;
-      const Code last = lead == (hi >> 8) ? (hi & 0xFF) : 0xFF;
-      for (Code t = first; t <= last; ++t) {
-        if (!IsTrail(t)) continue;
-        trails[lead].Add(t);
-        has_trail[lead] = true;
-      }
+      AddBitRange(&trails[place(lead)], lead == (lo >> 8) ? (lo & 0xFF) : 0, lead == (hi >> 8) ? (hi & 0xFF) : 0xFF);
     }
   }
-  std::vector<Fragment> branches;
-  if (!single.Empty()) branches.push_back({ByteSetInst(table->Intern(single))});
-  if (!lone.Empty()) branches.push_back({ByteSetInst(table->Intern(lone)), AssertInst(Assertion::kNotBeforeTrail)});
-  std::map<ByteSet, ByteSet> leads_by_trails;
-  for (unsigned lead = 0; lead < 256; ++lead) {
-    if (has_trail[lead]) leads_by_trails[trails[lead]].Add(lead);
+  ClassPlan plan;
+  plan.single = Intersect(low, masks.lead, true);
+  plan.lone = Intersect(low, masks.lead, false);
+  for (unsigned lead = 0x81; double_byte && lead <= 0xFC; ++lead) {
+    if (!IsLead(lead)) continue;
+    const ByteSet t = Intersect(trails[place(lead)], masks.trail, false);
+    if (!t.Empty()) plan.leads_by_trails[t].Add(lead);
   }
-  for (const auto& group : leads_by_trails) {
+  return plan;
+}
+
+Fragment ClassFragment(const CharSet& set, SetTable* table) {
+  const ClassPlan plan = Plan(set);
+  std::vector<Fragment> branches;
+  if (!plan.single.Empty()) branches.push_back({ByteSetInst(table->Intern(plan.single))});
+  if (!plan.lone.Empty()) {
+    branches.push_back({ByteSetInst(table->Intern(plan.lone)), AssertInst(Assertion::kNotBeforeTrail)});
+  }
+  for (const auto& group : plan.leads_by_trails) {
     branches.push_back({ByteSetInst(table->Intern(group.second)), ByteSetInst(table->Intern(group.first))});
   }
   return Alternate(branches, table);
@@ -136,11 +171,6 @@ Fragment RepeatFragment(const Fragment& child, int min, int max) {
   }
   for (size_t s : splits) out[s].y = int32_t(out.size() - s);
   return out;
-}
-
-int64_t RepeatSize(int64_t child, int min, int max) {
-  if (max == kUnbounded) return min == 0 ? child + 2 : min * child + 1;
-  return min * child + int64_t(max - min) * (child + 1);
 }
 
 // What a subtree says about literals: the string it always matches exactly
@@ -230,16 +260,28 @@ void ComputeByteClasses(Program* program) {
     if (IsTrail(b)) trail.Add(b);
   }
   distinctions.insert(distinctions.end(), {newline, word, lead, trail});
+  for (const Inst& inst : program->insts) {
+    if (inst.op == Op::kAssert && inst.assertion == Assertion::kNotBeforeExtend) {
+      ByteSet extend;
+      for (unsigned b = 0; b < 256; ++b) {
+        if (IsExtendByte(b)) extend.Add(b);
+      }
+      distinctions.push_back(extend);
+      break;
+    }
+  }
+  // Each set splits every class into the bytes in it and the rest; classes are numbered by first byte.
   std::vector<int> cls(256, 0);
   int count = 1;
   for (const ByteSet& set : distinctions) {
-    std::map<std::pair<int, bool>, int> renumber;
+    std::vector<int> renumber(size_t(count) * 2, -1);
+    int next = 0;
     for (unsigned b = 0; b < 256; ++b) {
-      auto key = std::make_pair(cls[b], set.Has(b));
-      auto it = renumber.emplace(key, int(renumber.size())).first;
-      cls[b] = it->second;
+      int& number = renumber[size_t(cls[b]) * 2 + set.Has(b)];
+      if (number < 0) number = next++;
+      cls[b] = number;
     }
-    count = int(renumber.size());
+    count = next;
   }
   for (unsigned b = 0; b < 256; ++b) program->byte_class[b] = uint8_t(cls[b]);
   program->class_count = count;
@@ -256,12 +298,16 @@ void FlattenClosures(Program* program) {
     first[from] = int32_t(leaves.size());
     const bool resumable = from == 0 || insts[from - 1].op == Op::kByteSet || insts[from - 1].op == Op::kAssert;
     if (!resumable) continue;
+    // Each walk stops after a bounded number of steps, so this pass is linear in the program size.
+    size_t steps = 0;
+    bool too_large = false;
     walk.assign(1, int32_t(from));
-    while (!walk.empty()) {
+    while (!walk.empty() && !too_large) {
       const int32_t pc = walk.back();
       walk.pop_back();
       if (seen[pc] == from + 1) continue;
       seen[pc] = uint32_t(from + 1);
+      too_large = ++steps > 4 * kMaxFlatClosure;
       if (insts[pc].op == Op::kJump) {
         walk.push_back(insts[pc].x);
       } else if (insts[pc].op == Op::kSplit) {
@@ -269,9 +315,10 @@ void FlattenClosures(Program* program) {
         walk.push_back(insts[pc].x);
       } else {
         leaves.push_back(pc);
+        too_large |= leaves.size() - size_t(first[from]) > kMaxFlatClosure;
       }
     }
-    if (leaves.size() > kMaxFlatClosure) return;
+    if (too_large) leaves.resize(size_t(first[from]));
   }
   first[n] = int32_t(leaves.size());
   program->closure_first = std::move(first);
@@ -280,12 +327,19 @@ void FlattenClosures(Program* program) {
 
 }  // namespace
 
+int ClassInstructions(const CharSet& set) {
+  const ClassPlan plan = Plan(set);
+  const int branches = !plan.single.Empty() + !plan.lone.Empty() + int(plan.leads_by_trails.size());
+  if (branches == 0) return 1;
+  return !plan.single.Empty() + 2 * !plan.lone.Empty() + 2 * int(plan.leads_by_trails.size()) + 2 * (branches - 1);
+}
+
 bool Compile(const Regex& regex, Program* program, ParseError* error) {
   *program = Program();
   SetTable table(&program->sets);
   const size_t n = regex.nodes.size();
+  // Every node's size first, so that an oversized program is refused before any of it is built.
   std::vector<int64_t> size(n, 0);
-  std::vector<Fragment> sets(n);
   std::vector<LiteralInfo> literals(n);
   bool has_assertion = false;
   for (size_t i = 0; i < n; ++i) {
@@ -295,8 +349,7 @@ bool Compile(const Regex& regex, Program* program, ParseError* error) {
         literals[i].exact = true;
         break;
       case NodeKind::kSet:
-        sets[i] = ClassFragment(regex.sets[node.set], &table);
-        size[i] = int64_t(sets[i].size());
+        size[i] = ClassInstructions(regex.sets[node.set]);
         literals[i] = SetLiteral(node);
         break;
       case NodeKind::kAssert:
@@ -329,7 +382,7 @@ bool Compile(const Regex& regex, Program* program, ParseError* error) {
     const Node& node = regex.nodes[i];
     switch (node.kind) {
       case NodeKind::kEmpty: break;
-      case NodeKind::kSet: code[i] = std::move(sets[i]); break;
+      case NodeKind::kSet: code[i] = ClassFragment(regex.sets[node.set], &table); break;
       case NodeKind::kAssert: code[i] = {AssertInst(node.assertion)}; break;
       case NodeKind::kConcat:
         for (int k = 0; k < node.kid_count; ++k) {

@@ -48,16 +48,19 @@ struct Program {
   // Jump and Split resolved ahead of time: closure_leaves[closure_first[pc] ..
   // closure_first[pc + 1]) are the ByteSet, Assert and Match instructions that
   // a thread resuming at pc reaches without consuming input. Only counters a
-  // thread can resume at (0, and those after ByteSet or Assert) have entries.
-  // Both are empty when the lists would grow too large (many nested optional
-  // parts); the matcher then walks the instructions.
+  // thread can resume at (0, and those after ByteSet or Assert) have entries,
+  // and only while the list stays short (kMaxFlatClosure leaves): an empty list
+  // means the matcher walks the instructions from pc instead. Short lists keep
+  // the work per subject byte within a small multiple of the program size,
+  // however many optional parts nest.
   std::vector<int32_t> closure_first;
   std::vector<int32_t> closure_leaves;
 };
 
-constexpr size_t kMaxFlatClosure = size_t(1) << 20;
+constexpr size_t kMaxFlatClosure = 16;
 
-constexpr int kMaxInstructions = 20000;
+// The number of instructions Compile emits for a set of codes.
+int ClassInstructions(const CharSet& set);
 
 bool Compile(const Regex& regex, Program* program, ParseError* error);
 

@@ -13,9 +13,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
-#include <iterator>
-#include <string>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -55,57 +52,34 @@ bool AssertionHolds(Assertion a, unsigned flags, int sym) {
     case Assertion::kWordBoundary: return ((f & kPrevWord) != 0) != next_word;
     case Assertion::kNotWordBoundary: return ((f & kPrevWord) != 0) == next_word;
     case Assertion::kNotBeforeTrail: return sym == kSymEnd || !IsTrail(unsigned(byte));
+    case Assertion::kNotBeforeNewline: return sym == kSymEnd || byte != '\n';
+    case Assertion::kNotBeforeExtend: return sym >= 256 || !IsExtendByte(unsigned(sym));
   }
   return false;
 }
 
+// One step of the simulation. Every instruction is entered at most once per
+// step, and a flat closure list (at most kMaxFlatClosure leaves) is read at most
+// once per kernel entry, so a step costs at most a small constant times the
+// program size, however the closures overlap.
 class Stepper {
  public:
   Stepper(const Program& program, bool use_flat)
-      : program_(program), flat_(use_flat && !program.closure_first.empty()), mark_(program.insts.size(), 0) {}
+      : program_(program),
+        flat_(use_flat && !program.closure_first.empty()),
+        mark_(program.insts.size(), 0),
+        froms_(program.insts.size() + 1),
+        walk_(program.insts.size() + 1) {}
 
   // True when MATCH is reachable before consuming sym; otherwise stores in
   // next (room for one entry per instruction) the program counters reached by
-  // consuming it, and their number in *next_count.
+  // consuming it, each once, and their number in *next_count.
   bool Step(const int32_t* kernel, size_t count, unsigned flags, int sym, int32_t* next, size_t* next_count) {
     *next_count = 0;
     if (++stamp_ == 0) {
       std::fill(mark_.begin(), mark_.end(), 0);
       stamp_ = 1;
     }
-    if (flat_) return StepFlat(kernel, count, flags, sym, next, next_count);
-    stack_.assign(std::make_reverse_iterator(kernel + count), std::make_reverse_iterator(kernel));
-    return StepWalking(flags, sym, next, next_count);
-  }
-
- private:
-  bool StepWalking(unsigned flags, int sym, int32_t* next, size_t* next_count) {
-    const int byte = sym == kSymFinalNewline ? '\n' : sym;
-    while (!stack_.empty()) {
-      const int32_t pc = stack_.back();
-      stack_.pop_back();
-      if (mark_[pc] == stamp_) continue;
-      mark_[pc] = stamp_;
-      const Inst& inst = program_.insts[pc];
-      switch (inst.op) {
-        case Op::kMatch: return true;
-        case Op::kJump: stack_.push_back(inst.x); break;
-        case Op::kSplit:
-          stack_.push_back(inst.y);
-          stack_.push_back(inst.x);
-          break;
-        case Op::kAssert:
-          if (AssertionHolds(inst.assertion, flags, sym)) stack_.push_back(pc + 1);
-          break;
-        case Op::kByteSet:
-          if (sym != kSymEnd && program_.sets[inst.set].Has(unsigned(byte))) next[(*next_count)++] = pc + 1;
-          break;
-      }
-    }
-    return false;
-  }
-
-  bool StepFlat(const int32_t* kernel, size_t count, unsigned flags, int sym, int32_t* next, size_t* next_count) {
     const unsigned byte = sym == kSymFinalNewline ? '\n' : unsigned(sym);
     const bool consumes = sym != kSymEnd;
     const Inst* insts = program_.insts.data();
@@ -114,40 +88,75 @@ class Stepper {
     const int32_t* leaves = program_.closure_leaves.data();
     uint32_t* mark = mark_.data();
     const uint32_t stamp = stamp_;
+    // Counters after an assertion that held (each assertion holds once per
+    // step, so at most one per instruction), and the walk's stack (each Split
+    // entered pushes one).
+    int32_t* froms = froms_.data();
+    int32_t* walk = walk_.data();
+    size_t pending = 0;
     size_t produced = 0;
-    stack_.clear();
+    size_t looked_at = 0;
     size_t i = 0;
-    while (i < count || !stack_.empty()) {
-      int32_t from;
-      if (i < count) {
-        from = kernel[i++];
-      } else {
-        from = stack_.back();
-        stack_.pop_back();
-      }
-      for (int32_t k = first[from], stop = first[from + 1]; k < stop; ++k) {
-        const int32_t pc = leaves[k];
-        if (mark[pc] == stamp) continue;
-        mark[pc] = stamp;
-        const Inst& inst = insts[pc];
-        if (inst.op == Op::kByteSet) {
-          if (consumes && sets[inst.set].Has(byte)) next[produced++] = pc + 1;
-        } else if (inst.op == Op::kAssert) {
-          if (AssertionHolds(inst.assertion, flags, sym)) stack_.push_back(pc + 1);
-        } else {
-          return true;
+    while (i < count || pending > 0) {
+      const int32_t from = i < count ? kernel[i++] : froms[--pending];
+      ++looked_at;
+      int32_t k = 0, stop = 0;
+      if (flat_) k = first[from], stop = first[from + 1];
+      // A flat list when there is one, else a depth-first walk that follows x
+      // at once and keeps y for later.
+      const bool walking = k == stop;
+      size_t top = 0;
+      int32_t pc = from;
+      for (;;) {
+        if (!walking) {
+          if (k == stop) break;
+          pc = leaves[k++];
+        }
+        ++looked_at;
+        if (mark[pc] != stamp) {
+          mark[pc] = stamp;
+          const Inst& inst = insts[pc];
+          switch (inst.op) {
+            case Op::kSplit:
+              walk[top++] = inst.y;
+              pc = inst.x;
+              continue;
+            case Op::kJump:
+              pc = inst.x;
+              continue;
+            case Op::kByteSet:
+              if (consumes && sets[inst.set].Has(byte)) next[produced++] = pc + 1;
+              break;
+            case Op::kAssert:
+              if (AssertionHolds(inst.assertion, flags, sym)) froms[pending++] = pc + 1;
+              break;
+            case Op::kMatch:
+              work_ += looked_at;
+              return true;
+          }
+        }
+        if (walking) {
+          if (top == 0) break;
+          pc = walk[--top];
         }
       }
     }
     *next_count = produced;
+    work_ += looked_at;
     return false;
   }
 
+  size_t work() const { return work_; }
+  void AddWork(size_t units) { work_ += units; }
+
+ private:
   const Program& program_;
   const bool flat_;
   std::vector<uint32_t> mark_;
   uint32_t stamp_ = 0;
-  std::vector<int32_t> stack_;
+  std::vector<int32_t> froms_;
+  std::vector<int32_t> walk_;
+  size_t work_ = 0;
 };
 
 int SymbolAt(const unsigned char* p, const unsigned char* end) {
@@ -171,6 +180,12 @@ bool NfaSearch(Stepper* stepper, size_t program_size, std::vector<int32_t> curre
   return stepper->Step(current.data(), count, flags, kSymEnd, next.data(), &ignored);
 }
 
+// The lazy DFA. A state is a kernel (a sorted set of program counters) and the
+// context flags. Kernels are stored delta-encoded as variable-length integers
+// in one pool, usually one byte per counter, so that the cache holds large
+// working sets (hundreds of states of a thousand counters each) within its
+// budget. The cache is cleared when full; when it fills again and again within
+// a short stretch of the subject, the search hands over to the NFA simulation.
 class Dfa {
  public:
   enum class Outcome { kNoMatch, kMatched, kGaveUp };
@@ -180,7 +195,8 @@ class Dfa {
         stepper_(stepper),
         stride_(program.class_count + 2),
         budget_(budget),
-        may_give_up_(may_give_up) {}
+        may_give_up_(may_give_up),
+        slots_(kMinSlots, 0) {}
 
   // On kGaveUp, *resume holds the position from which the NFA simulation
   // continues with *kernel and *flags.
@@ -189,7 +205,9 @@ class Dfa {
     const uint8_t* classes = program_.byte_class;
     const unsigned char* last = (end > begin && end[-1] == '\n') ? end - 1 : end;
     last_clear_ = begin;
-    int32_t row = AddState({0}, kAtStart);
+    const int32_t start = 0;
+    Encode(&start, 1);
+    int32_t row = AddState(Hash(kAtStart), kAtStart);
     const unsigned char* p = begin;
     for (;;) {
       const int32_t* table = table_.data();
@@ -200,19 +218,23 @@ class Dfa {
         ++p;
       }
       if (p >= last) break;
-      int32_t next = table_[row + classes[*p]];
+      int32_t next = table_[size_t(row + classes[*p])];
       if (next == kUnknown) next = Transition(row, *p, classes[*p], p);
-      if (next < 0) return Finish(next, p + 1, kernel, flags, resume);
+      if (next < 0) {
+        stepper_->AddWork(size_t(p + 1 - begin));
+        return Finish(next, p + 1, kernel, flags, resume);
+      }
       row = next;
       ++p;
     }
+    stepper_->AddWork(size_t(p - begin));
     if (last < end) {
-      int32_t next = table_[row + program_.class_count];
+      int32_t next = table_[size_t(row + program_.class_count)];
       if (next == kUnknown) next = Transition(row, kSymFinalNewline, program_.class_count, last);
       if (next < 0) return Finish(next, end, kernel, flags, resume);
       row = next;
     }
-    int32_t next = table_[row + program_.class_count + 1];
+    int32_t next = table_[size_t(row + program_.class_count + 1)];
     if (next == kUnknown) next = Transition(row, kSymEnd, program_.class_count + 1, end);
     return next == kMatchRow ? Outcome::kMatched : Outcome::kNoMatch;
   }
@@ -222,10 +244,13 @@ class Dfa {
   static constexpr int32_t kMatchRow = -2;
   static constexpr int32_t kDeadRow = -3;
   static constexpr int32_t kThrashing = -4;
+  static constexpr size_t kMinSlots = 64;
 
   struct State {
-    std::vector<int32_t> kernel;
-    unsigned flags;
+    uint32_t offset;  // of the encoded kernel in pool_
+    uint32_t size;
+    uint32_t hash;
+    uint32_t flags;
   };
 
   Outcome Finish(int32_t next, const unsigned char* resume_at, std::vector<int32_t>* kernel, unsigned* flags,
@@ -238,50 +263,132 @@ class Dfa {
     return Outcome::kGaveUp;
   }
 
-  static std::string Key(const std::vector<int32_t>& kernel, unsigned flags) {
-    std::string key(1 + kernel.size() * sizeof(int32_t), char(flags));
-    std::memcpy(&key[1], kernel.data(), kernel.size() * sizeof(int32_t));
-    return key;
+  // Encodes the sorted counters into key_: each as its distance from the one before, 7 bits per byte.
+  void Encode(const int32_t* pcs, size_t count) {
+    key_.clear();
+    uint32_t previous = 0;
+    for (size_t k = 0; k < count; ++k) {
+      uint32_t delta = uint32_t(pcs[k]) - previous;
+      previous = uint32_t(pcs[k]);
+      while (delta >= 0x80) {
+        key_.push_back(uint8_t(delta | 0x80));
+        delta >>= 7;
+      }
+      key_.push_back(uint8_t(delta));
+    }
   }
 
-  size_t Cost(size_t kernel_size) const { return size_t(stride_) * 4 + kernel_size * 12 + 128; }
+  void Decode(const State& state, std::vector<int32_t>* out) const {
+    out->clear();
+    const uint8_t* p = pool_.data() + state.offset;
+    const uint8_t* const stop = p + state.size;
+    uint32_t value = 0;
+    while (p < stop) {
+      uint32_t delta = 0;
+      for (int shift = 0;; shift += 7) {
+        const uint8_t b = *p++;
+        delta |= uint32_t(b & 0x7F) << shift;
+        if (b < 0x80) break;
+      }
+      value += delta;
+      out->push_back(int32_t(value));
+    }
+  }
 
-  int32_t AddState(std::vector<int32_t> kernel, unsigned flags) {
-    const int32_t row = int32_t(table_.size());
-    used_ += Cost(kernel.size());
-    rows_.emplace(Key(kernel, flags), row);
-    states_.push_back({std::move(kernel), flags});
+  uint32_t Hash(unsigned flags) const {
+    uint32_t h = 2166136261u ^ flags;
+    for (uint8_t b : key_) h = (h ^ b) * 16777619u;
+    return h;
+  }
+
+  // The state whose kernel is key_ with these flags, or -1.
+  int32_t Find(uint32_t hash, unsigned flags) const {
+    const size_t mask = slots_.size() - 1;
+    for (size_t s = hash & mask;; s = (s + 1) & mask) {
+      const int32_t entry = slots_[s];
+      if (entry == 0) return -1;
+      const State& state = states_[size_t(entry - 1)];
+      if (state.hash == hash && state.flags == flags && state.size == key_.size() &&
+          std::memcmp(pool_.data() + state.offset, key_.data(), key_.size()) == 0) {
+        return entry - 1;
+      }
+    }
+  }
+
+  void Place(int32_t index) {
+    const size_t mask = slots_.size() - 1;
+    size_t s = states_[size_t(index)].hash & mask;
+    while (slots_[s] != 0) s = (s + 1) & mask;
+    slots_[s] = index + 1;
+  }
+
+  size_t Cost(size_t key_size) const { return key_size + sizeof(State) + size_t(stride_) * 4 + 2 * sizeof(int32_t); }
+
+  // Adds the state of kernel key_ and returns its row.
+  int32_t AddState(uint32_t hash, unsigned flags) {
+    const int32_t index = int32_t(states_.size());
+    used_ += Cost(key_.size());
+    states_.push_back({uint32_t(pool_.size()), uint32_t(key_.size()), hash, flags});
+    pool_.insert(pool_.end(), key_.begin(), key_.end());
+    if (states_.size() * 2 > slots_.size()) {
+      slots_.assign(slots_.size() * 2, 0);
+      for (int32_t k = 0; k < index; ++k) Place(k);
+    }
+    Place(index);
     table_.resize(table_.size() + size_t(stride_), kUnknown);
-    return row;
+    return index * stride_;
+  }
+
+  void Clear() {
+    table_.clear();
+    states_.clear();
+    pool_.clear();
+    slots_.assign(kMinSlots, 0);
+    used_ = 0;
+  }
+
+  // Sorts the distinct counters; a bitmap over the program replaces sorting
+  // when there are many, so that this too stays linear in the program size.
+  void SortCounters(int32_t* pcs, size_t count) {
+    const size_t n = program_.insts.size();
+    if (count * 16 <= n) {
+      std::sort(pcs, pcs + count);
+      return;
+    }
+    bits_.assign((n + 63) / 64, 0);
+    for (size_t k = 0; k < count; ++k) bits_[size_t(pcs[k]) >> 6] |= uint64_t(1) << (pcs[k] & 63);
+    size_t out = 0;
+    for (size_t w = 0; w < bits_.size(); ++w) {
+      for (uint64_t word = bits_[w]; word != 0; word &= word - 1) pcs[out++] = int32_t(w * 64 + __builtin_ctzll(word));
+    }
   }
 
   int32_t Transition(int32_t row, int sym, int cls, const unsigned char* pos) {
-    const State& state = states_[size_t(row / stride_)];
-    const unsigned flags = state.flags;
+    const State state = states_[size_t(row / stride_)];
+    Decode(state, &kernel_);
     next_.resize(program_.insts.size());
     size_t count = 0;
-    const bool matched = stepper_->Step(state.kernel.data(), state.kernel.size(), flags, sym, next_.data(), &count);
-    next_.resize(count);
+    const bool matched = stepper_->Step(kernel_.data(), kernel_.size(), state.flags, sym, next_.data(), &count);
     if (matched) return table_[size_t(row + cls)] = kMatchRow;
-    if (next_.empty()) return table_[size_t(row + cls)] = kDeadRow;
-    std::sort(next_.begin(), next_.end());
-    const unsigned next_flags = NextFlags(flags, sym == kSymFinalNewline ? '\n' : unsigned(sym));
-    auto found = rows_.find(Key(next_, next_flags));
-    if (found != rows_.end()) return table_[size_t(row + cls)] = found->second;
-    if (used_ + Cost(next_.size()) > budget_ && !states_.empty()) {
+    if (count == 0) return table_[size_t(row + cls)] = kDeadRow;
+    SortCounters(next_.data(), count);
+    stepper_->AddWork(kernel_.size() + count);
+    const unsigned next_flags = NextFlags(state.flags, sym == kSymFinalNewline ? '\n' : unsigned(sym));
+    Encode(next_.data(), count);
+    const uint32_t hash = Hash(next_flags);
+    const int32_t found = Find(hash, next_flags);
+    if (found >= 0) return table_[size_t(row + cls)] = found * stride_;
+    if (used_ + Cost(key_.size()) > budget_ && !states_.empty()) {
       if (may_give_up_ && ++clears_ >= 3 && size_t(pos - last_clear_) < 10 * states_.size()) {
-        pending_ = next_;
+        pending_.assign(next_.begin(), next_.begin() + std::ptrdiff_t(count));
         pending_flags_ = next_flags;
         return kThrashing;
       }
       last_clear_ = pos;
-      table_.clear();
-      states_.clear();
-      rows_.clear();
-      used_ = 0;
-      return AddState(next_, next_flags);
+      Clear();
+      return AddState(hash, next_flags);
     }
-    const int32_t added = AddState(next_, next_flags);
+    const int32_t added = AddState(hash, next_flags);
     table_[size_t(row + cls)] = added;
     return added;
   }
@@ -293,8 +400,12 @@ class Dfa {
   const bool may_give_up_;
   std::vector<int32_t> table_;
   std::vector<State> states_;
-  std::unordered_map<std::string, int32_t> rows_;
+  std::vector<uint8_t> pool_;
+  std::vector<int32_t> slots_;  // open addressing: a state's index + 1, or 0 when free
+  std::vector<uint8_t> key_;
+  std::vector<int32_t> kernel_;
   std::vector<int32_t> next_;
+  std::vector<uint64_t> bits_;
   std::vector<int32_t> pending_;
   unsigned pending_flags_ = 0;
   size_t used_ = 0;
@@ -408,6 +519,22 @@ class LiteralFinder {
   int second_freq_ = 1 << 20;
 };
 
+bool Search(const Program& program, Stepper* stepper, const unsigned char* begin, const unsigned char* end,
+            const MatchOptions& options) {
+  const size_t size = program.insts.size();
+  if (options.engine == MatchOptions::Engine::kNfaOnly) return NfaSearch(stepper, size, {0}, kAtStart, begin, end);
+  Dfa dfa(program, stepper, options.dfa_cache_bytes, options.engine == MatchOptions::Engine::kAuto);
+  std::vector<int32_t> kernel;
+  unsigned flags = 0;
+  const unsigned char* resume = nullptr;
+  switch (dfa.Search(begin, end, &kernel, &flags, &resume)) {
+    case Dfa::Outcome::kMatched: return true;
+    case Dfa::Outcome::kNoMatch: return false;
+    case Dfa::Outcome::kGaveUp: break;
+  }
+  return NfaSearch(stepper, size, std::move(kernel), flags, resume, end);
+}
+
 }  // namespace
 
 bool FindLiteral(const Literal& literal, const unsigned char* begin, const unsigned char* end) {
@@ -420,19 +547,11 @@ bool Match(const Program& program, const unsigned char* begin, const unsigned ch
     const bool found = FindLiteral(program.required, begin, end);
     if (!found || program.literal_only) return found;
   }
+  if (options.work != nullptr) *options.work = 0;
   Stepper stepper(program, options.use_flat_closures);
-  const size_t size = program.insts.size();
-  if (options.engine == MatchOptions::Engine::kNfaOnly) return NfaSearch(&stepper, size, {0}, kAtStart, begin, end);
-  Dfa dfa(program, &stepper, options.dfa_cache_bytes, options.engine == MatchOptions::Engine::kAuto);
-  std::vector<int32_t> kernel;
-  unsigned flags = 0;
-  const unsigned char* resume = nullptr;
-  switch (dfa.Search(begin, end, &kernel, &flags, &resume)) {
-    case Dfa::Outcome::kMatched: return true;
-    case Dfa::Outcome::kNoMatch: return false;
-    case Dfa::Outcome::kGaveUp: break;
-  }
-  return NfaSearch(&stepper, size, std::move(kernel), flags, resume, end);
+  const bool matched = Search(program, &stepper, begin, end, options);
+  if (options.work != nullptr) *options.work = stepper.work();
+  return matched;
 }
 
 }  // namespace bregexp

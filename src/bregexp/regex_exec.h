@@ -18,6 +18,10 @@ struct MatchOptions {
   bool use_prefilter = true;
   // Use the Jump/Split closures resolved at compile time when the program has them.
   bool use_flat_closures = true;
+  // When set, receives the work the DFA and NFA did (not the prefilter's): instructions and
+  // closure entries looked at, counters encoded, and subject bytes read through the DFA's table.
+  // Tests bound it by the program size.
+  size_t* work = nullptr;
 };
 
 // Whether the program matches anywhere in [begin, end). Linear in end - begin;

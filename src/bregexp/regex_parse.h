@@ -28,7 +28,9 @@ enum class Assertion : uint8_t {
   kEndLine,         // $ with m: at the end or before any line feed
   kWordBoundary,
   kNotWordBoundary,
-  kNotBeforeTrail,  // internal: next byte is not a trail byte (ends a lone lead byte)
+  kNotBeforeTrail,    // internal: next byte is not a trail byte (ends a lone lead byte)
+  kNotBeforeNewline,  // internal: next character is not a line feed (\R's lone carriage return)
+  kNotBeforeExtend,   // internal: next character is no sound mark (ends \X's cluster)
 };
 
 enum class NodeKind : uint8_t { kEmpty, kSet, kConcat, kAlt, kRepeat, kAssert };
@@ -64,8 +66,23 @@ struct ParseError {
 
 constexpr int kMaxRepeat = 1000;
 constexpr int kMaxNesting = 200;
+constexpr int kMaxInstructions = 20000;
+static_assert(int64_t(kMaxInstructions) * kMaxRepeat < INT32_MAX, "sizes are checked before they could overflow");
 
-// Accepts m<d>pattern<d>flags, /pattern/flags, or a bare pattern.
+// Instructions a repeat of a subprogram of `child` instructions compiles to.
+inline int64_t RepeatSize(int64_t child, int min, int max) {
+  if (max == kUnbounded) return min == 0 ? child + 2 : min * child + 1;
+  return min * child + int64_t(max - min) * (child + 1);
+}
+
+// Longer expression texts are refused before anything is decoded or built.
+constexpr size_t kMaxExpressionBytes = 65536;
+static_assert(kMaxExpressionBytes <= UINT32_MAX, "offsets into the expression are kept in 32 bits");
+
+// Accepts m<d>pattern<d>flags, /pattern/flags, or a bare pattern. Fails with
+// "program over 20000 instructions" as soon as the part of the program built
+// so far needs more than kMaxInstructions, so an oversized pattern is never
+// built whole.
 bool ParseExpression(const std::string& text, Regex* out, ParseError* error);
 
 }  // namespace bregexp

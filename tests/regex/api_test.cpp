@@ -21,9 +21,19 @@ TEST(Api, RejectsEachUnsupportedOrMalformedConstructWithItsOffset) {
       {"m/" + std::string(201, '(') + "a" + std::string(201, ')') + "/", 202, "nesting"},
       {"m/[a/", 2, "unterminated class"}, {"m/a|*/", 4, "follows nothing"}, {"m/a**/", 4, "nested"},
       {"abc\\", 3, "trailing backslash"}, {"m/[z-a]/", 3, "range"}, {"m/a{3,2}/", 3, "minimum above maximum"},
-      {"m/\\p{L}/", 2, "unknown escape"}, {"m/\\x{100}/", 2, "above FF"}, {"m/[[:foo:]]/", 3, "POSIX"},
+      {"m/\\p{L}/", 2, "Unicode property"}, {"m/\\x{100}/", 2, "above FF"}, {"m/[[:foo:]]/", 3, "POSIX"},
       {"m/(?<n/", 2, "group name"}, {"m/\\b{wb}/", 2, "\\b{"}, {"m/(?#a/", 2, "comment"},
-      {"m/[\\A]/", 3, "inside class"}};
+      // Perl's rules for flags (unknown letters; at most one of a d l u, a twice at most).
+      {"m/a/z", 4, "unknown flag"}, {"m/a/iZ ", 5, "unknown flag"}, {"m/a/au", 5, "charset"}, {"m/a/aaa", 6, "charset"},
+      {"m/(?z)a/", 4, "unknown flag"}, {"m/(?i-a)a/", 6, "charset flag after -"}, {"m/(?^-i)a/", 2, "group syntax"},
+      // What Perl rejects in escapes, classes and counts.
+      {"m/\\o{}/", 2, "empty"}, {"m/\\o101/", 2, "braces"}, {"m/\\x{41/", 2, "missing }"}, {"m/[\\N]/", 3, "class"},
+      {"m/\\N{U+}/", 2, "\\N{U+"}, {"m/a{01}/", 3, "leading zero"}, {"m/[[=a=]]/", 3, "POSIX"}, {"m/\\C/", 2, "\\C"},
+      {"m/\\Ua\\Q\\Lb/", 7, "case modifier"},
+      // Supported by Perl, not here: Unicode rules, named characters, code points the code page maps elsewhere.
+      {"m/\\w/u", 2, "/u"}, {"m/(?^:\\d)/", 6, "/u"}, {"m/[[:alpha:]]/l", 3, "/u"}, {"m/(?d)\\b/", 6, "/u"},
+      {"m/\\N{LATIN SMALL LETTER A}/", 2, "named"}, {"m/\\N{U+3042}/", 2, "above 7F"}, {"m/\\o{400}/", 2, "above FF"},
+      {"m/(((((((((((a)))))))))))\\11/", 25, "backreference"}};
   for (const ErrorRow& row : rows) {
     char message[bregexp::kMessageSize];
     std::memset(message, 'X', sizeof message);
@@ -52,8 +62,10 @@ TEST(Api, ReusesTheHandleOnlyForTheSameTextAndReleasesIt) {
   ASSERT_EQ(Call("m/c[ao]t/i", "CAT", &compiled, message), 1);
   ASSERT_EQ(Call("m/c[ao]t/i", "cot", &other, message), 1);
   bregexp::Free(compiled);
+  compiled = nullptr;  // a released handle is never passed back in
   EXPECT_EQ(Call("m/c[ao]t/i", "cut", &other, message), 0);
   bregexp::Free(other);
+  other = nullptr;
   for (int k = 0; k < 300; ++k) {
     void* h = nullptr;
     ASSERT_EQ(Call("m/x" + std::to_string(k) + "/", "x" + std::to_string(k), &h, message), 1);

@@ -36,3 +36,38 @@ TEST(Linear, PathologicalPatternsAndAHundredMegabyteSubject) {
   }
   EXPECT_FALSE(Matches("m/zebra/", big, 0, MatchOptions{E::kNfaOnly, 0, false, true}));
 }
+
+// Many nested optional parts make the closures of one byte step overlap (each optional [ab]?
+// reaches all the ones after it); the work per subject byte must still stay within a small
+// multiple of the program size, in every engine configuration, and the DFA must keep the whole
+// working set (about 800 states) in its cache so that it looks at each byte once.
+TEST(Linear, WorkPerByteIsBoundedByTheProgramSize) {
+  std::string runs;
+  while (runs.size() < 20000) runs += std::string(799, 'a') + "x";
+  const char* const expressions[] = {"m/([ab]?){800}[ab]{800}/", "m/(?:(?:a?){40}b?){40}[ab]{1000}/",
+                                     "m/(?:a?|b?|(?:ab)?){1000}y/", "m/(?:a|b|\\b)*?(?:a?\\B){500}z/"};
+  for (const char* expression : expressions) {
+    const bregexp::Program program = MustCompile(expression);
+    const auto* begin = reinterpret_cast<const unsigned char*>(runs.data());
+    for (const auto& [name, configuration] : kConfigs) {
+      size_t work = 0;
+      MatchOptions options = configuration;
+      options.work = &work;
+      EXPECT_FALSE(bregexp::Match(program, begin, begin + runs.size(), options)) << expression << " " << name;
+      const double per_byte_and_instruction = double(work) / double(runs.size() + 2) / double(program.insts.size());
+      EXPECT_LE(per_byte_and_instruction, 4.0) << expression << " " << name << ": " << work << " units";
+    }
+  }
+  // With its whole working set cached, the DFA reads a second copy of the subject at one unit a byte.
+  const bregexp::Program program = MustCompile(expressions[0]);
+  const std::string doubled = runs + runs;
+  const auto* begin = reinterpret_cast<const unsigned char*>(doubled.data());
+  size_t once = 0, twice = 0;
+  const size_t cache = size_t(4) << 20;
+  bregexp::Match(program, begin, begin + runs.size(), MatchOptions{E::kDfaOnly, cache, false, true, &once});
+  bregexp::Match(program, begin, begin + doubled.size(), MatchOptions{E::kDfaOnly, cache, false, true, &twice});
+  EXPECT_EQ(twice - once, runs.size());
+  const std::string bytes_800 = std::string(200, 'x') + std::string(800, 'b') + "x";
+  EXPECT_TRUE(EnginesSay(program, bytes_800, 1));
+  EXPECT_TRUE(EnginesSay(program, bytes_800.substr(1, 900), 0));
+}

@@ -50,17 +50,25 @@ while (my $line = <$in>) {
   my ($kind, $hex) = split / /, $line, 2;
   my $text = decode_text(pack('H*', $hex // ''));
   if ($kind eq 'P') {
+    # The library's forms: m<d>...<d>flags with a delimiter that is no word
+    # character, /.../flags, either with blank space after the flags, or else
+    # a bare pattern. Perl's own match operator is compiled, so that Perl
+    # judges the flags (g and c included) and the blanks; reset() keeps m?...?
+    # matching on every call.
+    my $op;
     if ($text =~ /^m[^\w\s]/) {
-      $text =~ s/^m//;
-    } elsif ($text !~ m{^/.*/[a-zA-Z]*$}s) {
-      $text = "\x01$text\x01";
+      $op = $text;
+    } elsif ($text =~ m{^/.*/[a-zA-Z]*\s*$}s) {
+      $op = "m$text";
+    } else {
+      $op = "m\x01$text\x01";
     }
     no warnings;
     # \d \w \s, \b and POSIX classes are ASCII in the library, as under /a.
-    $re = eval "use re '/a'; qr$text";
+    $re = eval "use re '/a'; sub { reset(); \$_[0] =~ $op\n}";
     print $out (defined $re ? "C\n" : "E\n");
   } else {
-    print $out (!defined $re ? "-\n" : ($text =~ $re ? "1\n" : "0\n"));
+    print $out (!defined $re ? "-\n" : ($re->($text) ? "1\n" : "0\n"));
   }
 }
 close $out or die "cannot write $out_path: $!";

@@ -1,4 +1,4 @@
-// libFuzzer target: fuzzed expressions and subjects, engines and API cross-checked, the subject before a guard page.
+// libFuzzer target: engines, API and work bound cross-checked on fuzzed input, the subject before a guard page.
 //
 // Input: the expression, a zero byte, then the subject. The subject is copied so that it ends
 // where an inaccessible page begins, so any read past its end faults instead of passing unnoticed.
@@ -35,13 +35,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const int api = bregexp::MatchExpression(expression.c_str(), reinterpret_cast<const char*>(begin),
                                            reinterpret_cast<const char*>(end), &handle, message);
   bregexp::Free(handle);
-  // The library's answer, every engine's answer and the compiler's verdict must be one.
+  // The library's answer, every engine's answer and the compiler's verdict must be one, and no
+  // engine may do more work per subject byte than a small multiple of the program size.
   using E = bregexp::MatchOptions::Engine;
-  const bool a = compiled && bregexp::Match(program, begin, end);
-  if (!compiled ? api != -1 || error.offset > expression.size()
-                : bregexp::Match(program, begin, end, {E::kDfaOnly, 1, false, true}) != a ||
-                      bregexp::Match(program, begin, end, {E::kNfaOnly, 0, false, true}) != a || api != int(a)) {
-    std::abort();
+  if (!compiled) {
+    if (api != -1 || error.offset > expression.size()) std::abort();
+    return 0;
+  }
+  const bool a = bregexp::Match(program, begin, end);
+  if (api != int(a)) std::abort();
+  const size_t bound = 24 * program.insts.size() * (subject_size + 2);
+  for (bregexp::MatchOptions options : {bregexp::MatchOptions{E::kDfaOnly, 1, false, true},
+                                        bregexp::MatchOptions{E::kAuto, size_t(4) << 20, false, true},
+                                        bregexp::MatchOptions{E::kNfaOnly, 0, false, true},
+                                        bregexp::MatchOptions{E::kNfaOnly, 0, false, false}}) {
+    size_t work = 0;
+    options.work = &work;
+    if (bregexp::Match(program, begin, end, options) != a || work > bound) std::abort();
   }
   return 0;
 }

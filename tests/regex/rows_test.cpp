@@ -28,12 +28,16 @@ const std::vector<Row> kRows = {
     {"m/^..$/", kHyo, false}, {"m/[^" + kKanaA + "]/", kHyo, true}, {"m/a.$/", "a\x83", true},
     {"m/A$/", "\x83" "A", false}, {"m/" + kKanaA + "/", "x\x83", false}, {"m/" + kWideA + "/i", kWideLowA, true},
     {"m/[" + kWideLowA + "]/i", kWideA, true}, {"m/" + kWideA + "/", kWideLowA, false},
-    {"m/" + kKanaA + "/i", kKanaDi, false}, {"m/A/i", kKanaDi, false}, {"m/" + kWideA + "/i", "a", false}};
+    {"m/" + kKanaA + "/i", kKanaDi, false}, {"m/A/i", kKanaDi, false}, {"m/" + kWideA + "/i", "a", false},
+    // Blank space after the flags is no part of the expression; a word character after m is no delimiter.
+    {"m/\x83\x70\x83\x58\x83\x8F\x81\x5B\x83\x68|password/i ", "my PassWord", true},
+    {"m/\x83\x70\x83\x58\x83\x8F\x81\x5B\x83\x68|password/i ", "\x83\x70\x83\x58\x83\x8F\x81\x5B\x83\x68", true},
+    {"m/a/i \t", "A", true}, {"/a$/m\t", "a\nb", true}, {"m_a_", "m_a_", true}, {"m_a_", "a", false},
+    {"m_a_i", "M_A_I", false}};
 
-// Forms only the library takes: a text that does not parse as an operator is a bare pattern, and
-// unknown flag letters are ignored.
+// Forms only the library takes: a text that does not parse as an operator is a bare pattern.
 const std::vector<Row> kLibraryOnlyRows = {
-    {"m/abc", "m/abc", true}, {"m/abc", "abc", false}, {"m/ab/ x", "m/ab/ x", true}, {"m/a/zi", "A", true}};
+    {"m/abc", "m/abc", true}, {"m/abc", "abc", false}, {"m/ab/ x", "m/ab/ x", true}, {"/a/ i", "/a/ i", true}};
 
 TEST(Rows, EveryConfigurationAndPerlGiveTheExpectedAnswer) {
   std::vector<OracleCase> cases;
@@ -66,6 +70,25 @@ TEST(Rows, LiteralSearchKeepsCharacterBoundaries) {
         EXPECT_TRUE(EnginesSay(program, std::string(filler).insert(at, needle[aligned ? 1 : 2]), aligned))
             << Show(needle[0]) << " at " << at;
       }
+    }
+  }
+}
+
+// The compiler counts a class's instructions before it builds them (so that an oversized program
+// is refused unbuilt); the count must be what it then builds.
+TEST(Rows, ClassSizesAreCountedAsBuilt) {
+  const std::vector<std::string> classes = {
+      ".", "[^a]", "a", "[a-z]", "\\w", "\\W", "[\\x80-\\xFF]", "[\\x81]", "[" + kKanaA + "-" + kKanaDi + "]",
+      "[^" + kHyo + "]", "[\\x81-\\x9F" + kHyo + "]", "(?s:.)", "\\N", "[\\x00-\\x7F\\x81\\x40-\\xFC\\xFC]",
+      "[\x87\x54-\x87\x5D]", "[\\x{7f}-\\xA0]"};
+  for (const std::string& c : classes) {
+    for (const char* flags : {"", "i"}) {
+      bregexp::Regex regex;
+      bregexp::ParseError error;
+      ASSERT_TRUE(bregexp::ParseExpression("m/" + c + "/" + flags, &regex, &error)) << Show(c) << ": " << error.what;
+      const bregexp::Program program = MustCompile("m/\\A" + c + "/" + flags);
+      ASSERT_EQ(regex.sets.size(), 1u) << Show(c);
+      EXPECT_EQ(program.insts.size(), size_t(2 + bregexp::ClassInstructions(regex.sets[0]))) << Show(c) << flags;
     }
   }
 }
