@@ -1,5 +1,6 @@
 // Test helper started in Korval's place: writes its raw command line and working folder to
-// record.txt beside itself, one per line, so a test sees exactly what it was handed.
+// record.txt beside itself, one per line, so a test sees exactly what it was handed. The record
+// is written under another name and renamed into place, so that record.txt is whole once it exists.
 #include <windows.h>
 
 #include <cstdio>
@@ -9,11 +10,12 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     char path[MAX_PATH], folder[MAX_PATH];
     GetModuleFileNameA(nullptr, path, MAX_PATH);
     GetCurrentDirectoryA(MAX_PATH, folder);
-    std::string record(path);
+    std::string record(path), draft;
     record.replace(record.find_last_of('\\') + 1, std::string::npos, "record.txt");
-    FILE* out = std::fopen(record.c_str(), "wb");
+    draft = record + ".part";
+    FILE* out = std::fopen(draft.c_str(), "wb");
     if (out == nullptr) return 1;
     std::fprintf(out, "%s\n%s\n", GetCommandLineA(), folder);
-    std::fclose(out);
-    return 0;
+    if (std::fclose(out) != 0) return 1;
+    return MoveFileExA(draft.c_str(), record.c_str(), MOVEFILE_REPLACE_EXISTING) ? 0 : 1;
 }

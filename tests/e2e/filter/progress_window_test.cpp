@@ -46,11 +46,11 @@ TEST(ProgressWindow, ShowsTheGrowingCountAndTheFullBarOnScreenDuringALongRun) {
     KorvalInstall install("[system]\r\n@sub\r\n@bar\r\n%end\r\n[filter]\r\nText\r\n>.txt\r\n%end\r\n");
     KorvalProcess process(install.exe(), arguments, install.folder());
     Search search = {process.id(), nullptr};
-    for (int i = 0; i < 3000 && !search.found && !process.Wait(0).has_value(); ++i) {
+    WaitUntil(kWindowDeadline, [&] {
         EnumWindows(FindProgressWindow, reinterpret_cast<LPARAM>(&search));
-        Sleep(search.found ? 0 : 5);
-    }
-    ASSERT_NE(search.found, nullptr) << "no progress window appeared";
+        return search.found != nullptr || process.Wait(0).has_value();
+    });
+    ASSERT_NE(search.found, nullptr) << "no progress window appeared\n" << ScreenReport();
     HWND window = search.found;
     RECT place, expected = {GetSystemMetrics(SM_CXSCREEN) / 2 - 75, GetSystemMetrics(SM_CYMAXIMIZED) / 2 - 35, 0, 0};
     expected.right = expected.left + 150;
@@ -60,30 +60,37 @@ TEST(ProgressWindow, ShowsTheGrowingCountAndTheFullBarOnScreenDuringALongRun) {
         << place.left << "," << place.top << "," << place.right << "," << place.bottom;
 
     int first = -1;
-    for (int i = 0; i < 400 && first <= 10000; ++i, Sleep(10)) first = Count(window);
-    ASSERT_GT(first, 10000) << "the run ended or the count stalled";
+    ASSERT_TRUE(WaitUntil(kEndDeadline, [&] { return (first = Count(window)) > 10000 || !IsWindow(window); }) &&
+                first > 10000)
+        << "the count stopped at " << first << "\n" << ScreenReport();
     Screenshot before = CaptureScreen();
-    Sleep(300);
-    int second = Count(window);
-    Screenshot after = CaptureScreen();
+    RECT note, bar;
+    GetWindowRect(GetDlgItem(window, 104), &note);
+    GetWindowRect(GetDlgItem(window, 300), &bar);
+    DWORD fill = GetSysColor(COLOR_HIGHLIGHT);
+    DWORD rgb = static_cast<DWORD>(GetRValue(fill) << 16 | GetGValue(fill) << 8 | GetBValue(fill));
+    // Watched until the count has grown, its new value has reached the screen and the full bar is
+    // shown, or the run ends.
+    int second = first, changed = 0, filled = 0;
+    Screenshot after;
+    WaitUntil(kEndDeadline, [&] {
+        second = Count(window);
+        after = CaptureScreen();
+        if (!IsWindow(window)) return true;
+        changed = filled = 0;
+        for (int y = note.top; y < note.bottom; ++y) {
+            for (int x = note.left; x < note.right; ++x) changed += before.At(x, y) != after.At(x, y);
+        }
+        for (int x = bar.left; x < bar.right; ++x) filled += after.At(x, (bar.top + bar.bottom) / 2) == rgb;
+        return second > first && changed > 0 && filled >= (bar.right - bar.left) * 9 / 10;
+    });
     ASSERT_TRUE(IsWindow(window)) << "the run ended too early to be watched";
     KeepScreenshot(after, "progress_window.bmp");
     EXPECT_EQ(WindowText(GetDlgItem(window, 102)), "フィルタ実行中");
     EXPECT_GT(second, first) << "the count goes on after the bar is full";
-
-    RECT note, bar;
-    GetWindowRect(GetDlgItem(window, 104), &note);
-    GetWindowRect(GetDlgItem(window, 300), &bar);
-    int changed = 0, filled = 0;
-    for (int y = note.top; y < note.bottom; ++y) {
-        for (int x = note.left; x < note.right; ++x) changed += before.At(x, y) != after.At(x, y);
-    }
-    DWORD fill = GetSysColor(COLOR_HIGHLIGHT);
-    DWORD rgb = static_cast<DWORD>(GetRValue(fill) << 16 | GetGValue(fill) << 8 | GetBValue(fill));
-    for (int x = bar.left; x < bar.right; ++x) filled += after.At(x, (bar.top + bar.bottom) / 2) == rgb;
     EXPECT_GT(changed, 0) << "the new count did not reach the screen";
     EXPECT_GE(filled, (bar.right - bar.left) * 9 / 10) << "the bar is full after 10000 files";
-    ASSERT_TRUE(process.Wait(120000).has_value());
+    ASSERT_TRUE(process.ExpectEnd(kEndDeadline * 2).has_value());
     EXPECT_FALSE(IsWindow(window)) << "the window goes with the run";
     EXPECT_EQ(ClipboardText().value_or(""), tree / "big\\hit.txt");
 }
