@@ -24,6 +24,9 @@ namespace {
 constexpr int kMessageTextId = 0xFFFF;
 // A report shows at most this much of the clipboard's text.
 constexpr size_t kReportedTextBytes = 300;
+// Wine draws a popup menu's first item from 3 pixels inside its frame on; this far in, a
+// highlighted item shows its background.
+constexpr int kFirstItemInset = 4;
 
 std::string Folder(const std::string& path) {
     size_t slash = path.find_last_of('\\');
@@ -79,7 +82,8 @@ std::vector<std::string> ProgramsRunningFrom(const std::string& folder) {
         DWORD size = MAX_PATH;
         DWORD code = 0;
         if (GetExitCodeProcess(process, &code) && code == STILL_ACTIVE &&
-            QueryFullProcessImageNameA(process, 0, path, &size) && lstrcmpiA(Folder(path).c_str(), folder.c_str()) == 0) {
+            QueryFullProcessImageNameA(process, 0, path, &size) &&
+            lstrcmpiA(Folder(path).c_str(), folder.c_str()) == 0) {
             running.push_back(path);
         }
         CloseHandle(process);
@@ -99,6 +103,17 @@ std::string Describe(HWND window, const std::map<DWORD, std::string>& programs) 
         << (IsWindowVisible(window) ? "visible" : "hidden") << " (" << place.left << "," << place.top << ")-("
         << place.right << "," << place.bottom << ")";
     return out.str();
+}
+
+// Texts of the system code page as UTF-8, the encoding of the logs that show the reports.
+std::string Utf8(const std::string& text) {
+    int wideLength = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring wide(wideLength, L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), wideLength);
+    int length = WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, nullptr, 0, nullptr, nullptr);
+    std::string converted(length, '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, converted.data(), length, nullptr, nullptr);
+    return converted;
 }
 
 BOOL CALLBACK CollectWindow(HWND window, LPARAM windows) {
@@ -207,9 +222,8 @@ HWND TrackedMenu(DWORD processId) {
 
 bool OpenClipboardWithin(DWORD milliseconds) {
     if (WaitUntil(milliseconds, [] { return OpenClipboard(nullptr) != FALSE; })) return true;
-    ADD_FAILURE() << "the clipboard stayed open by " << Describe(GetOpenClipboardWindow(), ProgramNames()) << " for "
-                  << milliseconds << " ms\n"
-                  << ScreenReport();
+    ADD_FAILURE() << "the clipboard stayed open by " << Utf8(Describe(GetOpenClipboardWindow(), ProgramNames()))
+                  << " for " << milliseconds << " ms\n" << ScreenReport();
     return false;
 }
 
@@ -241,6 +255,25 @@ const char* DisplayKeyName(WORD key) {
     default:
         return nullptr;
     }
+}
+
+// Starts a Linux program by its path on drive Z:, as Wine runs them; Wine hands back no process
+// handle to wait on, so callers wait for what the program does. Without a console of its own, Wine
+// would open a console window for it, which takes the foreground (and closes Korval's menu).
+bool StartLinuxProgram(const std::string& commandLine) {
+    std::vector<char> buffer(commandLine.begin(), commandLine.end());
+    buffer.push_back('\0');
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION program{};
+    if (!CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &startup,
+                        &program)) {
+        ADD_FAILURE() << "could not run " << commandLine << " (error " << GetLastError() << ")";
+        return false;
+    }
+    CloseHandle(program.hThread);
+    CloseHandle(program.hProcess);
+    return true;
 }
 
 // The Linux path that Wine gives a Windows path.
@@ -335,7 +368,7 @@ std::string ScreenReport() {
         }
     }
     out << ClipboardReport(programs) << "Screenshot: " << SaveScreenshot() << "\n";
-    return out.str();
+    return Utf8(out.str());
 }
 
 KorvalInstall::KorvalInstall(const std::string& settings, const std::string& exeName) : exeName_(exeName) {
@@ -357,15 +390,16 @@ std::string KorvalInstall::InstallRecorder(const std::string& name) const {
     return path;
 }
 
-// Line `index` of record.txt, which the recorder renames into place once it is complete.
+// Line `index` of record.txt, which the recorder renames into place once it is complete. The
+// rename keeps the file open for a moment, during which it cannot be read.
 std::optional<std::string> KorvalInstall::RecordedLine(int index) const {
     std::string record = dir_ / "record.txt";
-    if (!WaitUntil(kEndDeadline, [&] { return PathFileExistsA(record.c_str()) != FALSE; })) {
-        ADD_FAILURE() << "no program wrote " << record << " within " << kEndDeadline << " ms\n" << ScreenReport();
+    std::optional<std::string> bytes;
+    if (!WaitUntil(kEndDeadline, [&] { return (bytes = ReadBytes(record)).has_value(); })) {
+        ADD_FAILURE() << "no program wrote a readable " << record << " within " << kEndDeadline << " ms\n"
+                      << ScreenReport();
         return std::nullopt;
     }
-    auto bytes = ReadBytes(record);
-    if (!bytes) return std::nullopt;
     size_t start = 0;
     for (int i = 0; i < index; ++i) start = bytes->find('\n', start) + 1;
     return bytes->substr(start, bytes->find('\n', start) - start);
@@ -469,7 +503,8 @@ std::optional<DWORD> KorvalProcess::AnswerToEnd(const std::function<int(const Fo
         dialog.reset();
         menu = nullptr;
     }
-    ADD_FAILURE() << "Korval did not end within " << milliseconds << " ms; last " << last << "\n" << ScreenReport();
+    ADD_FAILURE() << "Korval did not end within " << milliseconds << " ms; last " << Utf8(last) << "\n"
+                  << ScreenReport();
     return std::nullopt;
 }
 
@@ -561,24 +596,15 @@ void TapKey(WORD key) {
 HeldKey::HeldKey(WORD key) : key_(key) {
     const char* name = DisplayKeyName(key);
     if (name != nullptr && UnderWine()) {
-        // Wine starts a Linux program by its path on drive Z:, and hands it no process handle.
         signals_.emplace();
         const std::string held = *signals_ / "held";
         std::string commandLine = "Z:\\usr\\bin\\python3 \"" + LinuxPath(BinFolder() + "hold_key.py") + "\" " + name +
                                   " \"" + LinuxPath(held) + "\" \"" + LinuxPath(*signals_ / "release") + "\"";
-        std::vector<char> buffer(commandLine.begin(), commandLine.end());
-        buffer.push_back('\0');
-        STARTUPINFOA startup{};
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION holder{};
-        if (!CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &holder)) {
-            ADD_FAILURE() << "could not run " << commandLine << " (error " << GetLastError() << ")";
-        } else if (!WaitUntil(kWindowDeadline, [&] { return PathFileExistsA(held.c_str()) != FALSE; })) {
+        if (StartLinuxProgram(commandLine) &&
+            !WaitUntil(kWindowDeadline, [&] { return PathFileExistsA(held.c_str()) != FALSE; })) {
             ADD_FAILURE() << name << " did not go down on the display within " << kWindowDeadline << " ms: "
                           << commandLine;
         }
-        CloseHandle(holder.hThread);
-        CloseHandle(holder.hProcess);
     }
     KeyDown(key_);
 }
@@ -598,6 +624,34 @@ HeldKey::~HeldKey() {
 
 void ParkPointer() {
     SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
+}
+
+bool WaitForFirstItemHighlighted(HWND menu, DWORD milliseconds) {
+    RECT place = {};
+    GetWindowRect(menu, &place);
+    const COLORREF highlight = GetSysColor(COLOR_HIGHLIGHT);
+    HDC screen = GetDC(nullptr);
+    bool shown = WaitUntil(milliseconds, [&] {
+        return GetPixel(screen, place.left + kFirstItemInset, place.top + kFirstItemInset) == highlight;
+    });
+    ReleaseDC(nullptr, screen);
+    return shown;
+}
+
+void Click(HWND window, WORD button) {
+    RECT place = {};
+    GetWindowRect(window, &place);
+    INPUT clicks[2] = {};
+    const bool right = button == VK_RBUTTON;
+    for (INPUT& click : clicks) {
+        click.type = INPUT_MOUSE;
+        click.mi.dx = MulDiv((place.left + place.right) / 2, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+        click.mi.dy = MulDiv((place.top + place.bottom) / 2, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+        click.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    }
+    clicks[0].mi.dwFlags |= right ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN;
+    clicks[1].mi.dwFlags |= right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP;
+    SendInput(2, clicks, sizeof(INPUT));
 }
 
 bool PumpMessagesUntil(DWORD milliseconds, const std::function<bool()>& done) {

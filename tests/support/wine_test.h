@@ -170,6 +170,13 @@ private:
 // window that opens under the pointer would take its hover for a pick, and the display hands the
 // keys it holds to the window under the pointer.
 void ParkPointer();
+// Waits until `menu` shows its first item highlighted on screen, as Korval highlights it once the
+// menu takes keys; false when `milliseconds` passed first.
+bool WaitForFirstItemHighlighted(HWND menu, DWORD milliseconds = kWindowDeadline);
+// Clicks `button` (VK_LBUTTON or VK_RBUTTON) on the middle of `window`. The click carries its own
+// place: Wine's pointer may be taken back meanwhile to where the display's is, which stays put
+// while a menu has it grabbed.
+void Click(HWND window, WORD button);
 
 // Pumps the messages of the calling thread for `milliseconds`.
 void PumpMessages(DWORD milliseconds);

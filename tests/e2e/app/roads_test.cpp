@@ -35,9 +35,11 @@ Outcome RunToEnd(const KorvalInstall& install, const std::string& arguments, Pic
         outcome.box = dialog.title + ": " + dialog.text;
         return IDOK;
     };
+    // Shift+Enter picks the first item, which Korval highlights.
     auto close = [&](HWND menu) {
         outcome.menu = true;
         if (pick == Pick::Escape) return TapKey(VK_ESCAPE);
+        EXPECT_TRUE(WaitForFirstItemHighlighted(menu)) << "no item highlighted\n" << ScreenReport();
         HeldKey shift(VK_SHIFT);
         TapKey(VK_RETURN);
         WaitForPopupMenuToClose(menu);

@@ -12,18 +12,10 @@
 
 using namespace korval_test;
 
-// Moves the pointer onto the middle of the menu, which then holds a single item.
-void PointAt(HWND menu) {
-    RECT rect;
-    GetWindowRect(menu, &rect);
-    SetCursorPos((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
-}
-
-// Taps a key, or clicks a mouse button where the pointer is.
-void Press(WORD key) {
-    if (key != VK_LBUTTON && key != VK_RBUTTON) return TapKey(key);
-    mouse_event(key == VK_RBUTTON ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
-    mouse_event(key == VK_RBUTTON ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
+// Taps a key, or clicks a mouse button on the middle of the menu, which then holds a single item.
+void Press(HWND menu, WORD key) {
+    if (key == VK_LBUTTON || key == VK_RBUTTON) return Click(menu, key);
+    TapKey(key);
 }
 
 // A Korval installation beside a target folder holding a file, and a file whose name holds digits;
@@ -86,11 +78,14 @@ TEST(MenuPick, EachPickDeliversWhereItShould) {
         if (c.library) run.install.CopyRegexpLibrary();
         HWND menu = run.Start(c.switches);
         ASSERT_NE(menu, nullptr) << c.name << ": the menu did not open\n" << ScreenReport();
-        // The key goes down while the pointer is parked, away from Korval's windows.
+        // Enter and Up start from the first item, which Korval highlights; the key is held while
+        // the pointer is parked, away from Korval's windows.
+        if (c.keys.front() == VK_RETURN || c.keys.front() == VK_UP) {
+            ASSERT_TRUE(WaitForFirstItemHighlighted(menu)) << "no item highlighted\n" << ScreenReport();
+        }
         std::optional<HeldKey> held;
         if (c.held != 0) held.emplace(c.held);
-        if (c.keys.front() == VK_LBUTTON || c.keys.front() == VK_RBUTTON) PointAt(menu);
-        for (WORD key : c.keys) Press(key);
+        for (WORD key : c.keys) Press(menu, key);
         // Held keys are read once the menu has closed; a message comes while they are still down.
         auto box = *c.message ? WaitForDialog(run.process->id()) : std::nullopt;
         EXPECT_TRUE(*c.message ? box.has_value() : WaitForPopupMenuToClose(menu))
