@@ -1,17 +1,32 @@
 // Test support for in-process and end-to-end tests of Korval under Wine.
 #include "support/wine_test.h"
 
+#include <gtest/gtest.h>
 #include <shlobj.h>
-#include <tlhelp32.h>
 #include <shlwapi.h>
+#include <tlhelp32.h>
 
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <map>
+#include <sstream>
+
+#include "support/screenshot.h"
+#include "ui/menu_parts.h"
 
 namespace korval_test {
 
 namespace {
+
+// The static control that holds a message box's message.
+constexpr int kMessageTextId = 0xFFFF;
+// A report shows at most this much of the clipboard's text.
+constexpr size_t kReportedTextBytes = 300;
+// Wine draws a popup menu's first item from 3 pixels inside its frame on; this far in, a
+// highlighted item shows its background.
+constexpr int kFirstItemInset = 4;
 
 std::string Folder(const std::string& path) {
     size_t slash = path.find_last_of('\\');
@@ -27,15 +42,251 @@ void RemoveTree(const std::string& path) {
     SHFileOperationA(&operation);
 }
 
-// Polls `found` every 50 ms until it gives a window or `milliseconds` have passed.
-template <typename Find>
-HWND Poll(DWORD milliseconds, Find found) {
-    DWORD start = GetTickCount();
-    do {
-        if (HWND window = found()) return window;
-        Sleep(50);
-    } while (GetTickCount() - start < milliseconds);
+bool UnderWine() {
+    return GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
+}
+
+DWORD ProcessOf(HWND window) {
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    return process;
+}
+
+std::string ClassOf(HWND window) {
+    char name[256] = "";
+    int length = GetClassNameA(window, name, sizeof name);
+    return std::string(name, length > 0 ? length : 0);
+}
+
+// The program file of every process, by identifier.
+std::map<DWORD, std::string> ProgramNames() {
+    std::map<DWORD, std::string> names;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return names;
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
+        names[entry.th32ProcessID] = entry.szExeFile;
+    }
+    CloseHandle(snapshot);
+    return names;
+}
+
+// The full paths of the running programs whose files lie in `folder`.
+std::vector<std::string> ProgramsRunningFrom(const std::string& folder) {
+    std::vector<std::string> running;
+    for (const auto& [id, name] : ProgramNames()) {
+        HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id);
+        if (process == nullptr) continue;
+        char path[MAX_PATH];
+        DWORD size = MAX_PATH;
+        DWORD code = 0;
+        if (GetExitCodeProcess(process, &code) && code == STILL_ACTIVE &&
+            QueryFullProcessImageNameA(process, 0, path, &size) &&
+            lstrcmpiA(Folder(path).c_str(), folder.c_str()) == 0) {
+            running.push_back(path);
+        }
+        CloseHandle(process);
+    }
+    return running;
+}
+
+std::string Describe(HWND window, const std::map<DWORD, std::string>& programs) {
+    if (window == nullptr) return "no window";
+    std::ostringstream out;
+    RECT place = {};
+    GetWindowRect(window, &place);
+    DWORD process = ProcessOf(window);
+    auto program = programs.find(process);
+    out << window << " " << ClassOf(window) << " \"" << WindowText(window) << "\" process " << process << " ("
+        << (program == programs.end() ? "?" : program->second) << ") "
+        << (IsWindowVisible(window) ? "visible" : "hidden") << " (" << place.left << "," << place.top << ")-("
+        << place.right << "," << place.bottom << ")";
+    return out.str();
+}
+
+// Texts of the system code page as UTF-8, the encoding of the logs that show the reports.
+std::string Utf8(const std::string& text) {
+    int wideLength = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring wide(wideLength, L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), wideLength);
+    int length = WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, nullptr, 0, nullptr, nullptr);
+    std::string converted(length, '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, converted.data(), length, nullptr, nullptr);
+    return converted;
+}
+
+BOOL CALLBACK CollectWindow(HWND window, LPARAM windows) {
+    reinterpret_cast<std::vector<HWND>*>(windows)->push_back(window);
+    return TRUE;
+}
+
+std::string ClipboardFormatName(UINT format) {
+    static const std::pair<UINT, const char*> kStandard[] = {
+        {CF_TEXT, "CF_TEXT"}, {CF_BITMAP, "CF_BITMAP"}, {CF_OEMTEXT, "CF_OEMTEXT"}, {CF_DIB, "CF_DIB"},
+        {CF_UNICODETEXT, "CF_UNICODETEXT"}, {CF_HDROP, "CF_HDROP"}, {CF_LOCALE, "CF_LOCALE"}, {CF_DIBV5, "CF_DIBV5"}};
+    for (const auto& [number, name] : kStandard) {
+        if (number == format) return name;
+    }
+    char name[256];
+    int length = GetClipboardFormatNameA(format, name, sizeof name);
+    return length > 0 ? std::string(name, length) : "format " + std::to_string(format);
+}
+
+// CF_TEXT of the open clipboard, with its line breaks written out and its length bounded.
+std::string ReportedText() {
+    HANDLE data = GetClipboardData(CF_TEXT);
+    const char* text = data != nullptr ? static_cast<const char*>(GlobalLock(data)) : nullptr;
+    if (text == nullptr) return "";
+    std::string shown;
+    for (const char* c = text; *c != '\0' && shown.size() < kReportedTextBytes; ++c) {
+        shown += *c == '\r' ? std::string("\\r") : *c == '\n' ? std::string("\\n") : std::string(1, *c);
+    }
+    GlobalUnlock(data);
+    return " \"" + shown + "\"";
+}
+
+std::string ClipboardReport(const std::map<DWORD, std::string>& programs) {
+    std::ostringstream out;
+    out << "Clipboard: owner " << Describe(GetClipboardOwner(), programs) << "\n";
+    if (!WaitUntil(kPollMilliseconds * 10, [] { return OpenClipboard(nullptr) != FALSE; })) {
+        out << "  held open by " << Describe(GetOpenClipboardWindow(), programs) << "\n";
+        return out.str();
+    }
+    out << "  formats:";
+    for (UINT format = 0; (format = EnumClipboardFormats(format)) != 0;) {
+        out << " " << ClipboardFormatName(format) << (format == CF_TEXT ? ReportedText() : "");
+    }
+    CloseClipboard();
+    out << "\n";
+    return out.str();
+}
+
+// Saves a screenshot under failures\ beside the test programs, named after the running test and
+// the time, and returns its path.
+std::string SaveScreenshot() {
+    const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    std::string name = test ? std::string(test->test_suite_name()) + "." + test->name() : "outside-a-test";
+    std::replace(name.begin(), name.end(), '/', '_');
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    char stamp[64];
+    wsprintfA(stamp, "-%04u%02u%02u-%02u%02u%02u-%03u.bmp", now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute,
+              now.wSecond, now.wMilliseconds);
+    std::string path = BinFolder() + "failures\\" + name + stamp;
+    CaptureScreen().Save(path);
+    return path;
+}
+
+// A message box or the option dialog, once it is shown complete; nullopt for anything else.
+std::optional<FoundWindow> CompleteDialog(HWND window) {
+    if (!IsWindowVisible(window)) return std::nullopt;
+    if ((GetWindowLongA(window, GWL_STYLE) & WS_CAPTION) == WS_CAPTION) {
+        // A message box: Wine builds it from a template and shows it once its message is set.
+        std::string text = WindowText(GetDlgItem(window, kMessageTextId));
+        if (text.empty()) return std::nullopt;
+        return FoundWindow{window, WindowText(window), text, false};
+    }
+    // The option dialog's template has no caption, and it is shown before its controls exist.
+    for (int id : {kScopeLabelId, kCountLabelId, kOkButtonId, kCancelButtonId}) {
+        if (GetDlgItem(window, id) == nullptr) return std::nullopt;
+    }
+    return FoundWindow{window, WindowText(window), "", true};
+}
+
+std::optional<FoundWindow> FindDialog(DWORD processId) {
+    for (HWND window = nullptr; (window = FindWindowExA(nullptr, window, "#32770", nullptr)) != nullptr;) {
+        if (ProcessOf(window) != processId) continue;
+        if (auto dialog = CompleteDialog(window)) return dialog;
+    }
+    return std::nullopt;
+}
+
+// Whether `menu` takes keys and clicks now: the menu loop of its thread has captured it (it is
+// not merely shown), and that thread is in the foreground, where keyboard input goes.
+bool Tracked(HWND menu) {
+    DWORD thread = GetWindowThreadProcessId(menu, nullptr);
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    return thread != 0 && IsWindowVisible(menu) && GetGUIThreadInfo(thread, &info) && info.hwndCapture == menu &&
+           (info.flags & GUI_INMENUMODE) != 0 && GetWindowThreadProcessId(GetForegroundWindow(), nullptr) == thread;
+}
+
+// A tracked popup menu of process `processId`, or of any process for 0.
+HWND TrackedMenu(DWORD processId) {
+    for (HWND menu = nullptr; (menu = FindWindowExA(nullptr, menu, "#32768", nullptr)) != nullptr;) {
+        if ((processId == 0 || ProcessOf(menu) == processId) && Tracked(menu)) return menu;
+    }
     return nullptr;
+}
+
+bool OpenClipboardWithin(DWORD milliseconds) {
+    if (WaitUntil(milliseconds, [] { return OpenClipboard(nullptr) != FALSE; })) return true;
+    ADD_FAILURE() << "the clipboard stayed open by " << Utf8(Describe(GetOpenClipboardWindow(), ProgramNames()))
+                  << " for " << milliseconds << " ms\n" << ScreenReport();
+    return false;
+}
+
+HGLOBAL GlobalCopy(const void* bytes, size_t size) {
+    HGLOBAL block = GlobalAlloc(GHND, size);
+    if (block == nullptr) return nullptr;
+    std::memcpy(GlobalLock(block), bytes, size);
+    GlobalUnlock(block);
+    return block;
+}
+
+// Empties the clipboard and puts the given formats on it.
+void PutOnClipboard(const std::vector<std::pair<UINT, std::string>>& formats) {
+    if (!OpenClipboardWithin(kClipboardDeadline)) return;
+    EmptyClipboard();
+    for (const auto& [format, bytes] : formats) SetClipboardData(format, GlobalCopy(bytes.data(), bytes.size()));
+    CloseClipboard();
+}
+
+// The display's name of a modifier key; null for a key that only Wine needs to see.
+const char* DisplayKeyName(WORD key) {
+    switch (key) {
+    case VK_SHIFT:
+        return "Shift_L";
+    case VK_CONTROL:
+        return "Control_L";
+    case VK_MENU:
+        return "Alt_L";
+    default:
+        return nullptr;
+    }
+}
+
+// Starts a Linux program by its path on drive Z:, as Wine runs them; Wine hands back no process
+// handle to wait on, so callers wait for what the program does. Without a console of its own, Wine
+// would open a console window for it, which takes the foreground (and closes Korval's menu).
+bool StartLinuxProgram(const std::string& commandLine) {
+    std::vector<char> buffer(commandLine.begin(), commandLine.end());
+    buffer.push_back('\0');
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION program{};
+    if (!CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &startup,
+                        &program)) {
+        ADD_FAILURE() << "could not run " << commandLine << " (error " << GetLastError() << ")";
+        return false;
+    }
+    CloseHandle(program.hThread);
+    CloseHandle(program.hProcess);
+    return true;
+}
+
+// The Linux path that Wine gives a Windows path.
+std::string LinuxPath(const std::string& path) {
+    using ToLinux = char*(CDECL*)(LPCWSTR);
+    auto toLinux = reinterpret_cast<ToLinux>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+    WCHAR wide[MAX_PATH];
+    if (toLinux == nullptr || MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH) == 0) return "";
+    char* converted = toLinux(wide);
+    std::string result = converted != nullptr ? converted : "";
+    HeapFree(GetProcessHeap(), 0, converted);
+    return result;
 }
 
 }  // namespace
@@ -100,6 +351,35 @@ std::string MakeDeepFolder(const std::string& base, size_t length) {
     return path;
 }
 
+bool WaitUntil(DWORD milliseconds, const std::function<bool()>& done) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        if (done()) return true;
+        if (GetTickCount() - start >= milliseconds) return false;
+        Sleep(kPollMilliseconds);
+    }
+}
+
+std::string ScreenReport() {
+    std::map<DWORD, std::string> programs = ProgramNames();
+    std::vector<HWND> windows;
+    EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&windows));
+    std::ostringstream out;
+    out << "Windows, topmost first:\n";
+    for (HWND window : windows) {
+        out << "  " << Describe(window, programs) << "\n";
+        if (!IsWindowVisible(window)) continue;
+        std::vector<HWND> controls;
+        EnumChildWindows(window, CollectWindow, reinterpret_cast<LPARAM>(&controls));
+        for (HWND control : controls) {
+            out << "    " << ClassOf(control) << " id " << GetDlgCtrlID(control) << " \"" << WindowText(control) << "\""
+                << (IsWindowVisible(control) ? "" : " hidden") << "\n";
+        }
+    }
+    out << ClipboardReport(programs) << "Screenshot: " << SaveScreenshot() << "\n";
+    return Utf8(out.str());
+}
+
 KorvalInstall::KorvalInstall(const std::string& settings, const std::string& exeName) : exeName_(exeName) {
     CopyFileA((BinFolder() + "Korval.exe").c_str(), exe().c_str(), FALSE);
     WriteBytes(settingsPath(), settings);
@@ -119,13 +399,16 @@ std::string KorvalInstall::InstallRecorder(const std::string& name) const {
     return path;
 }
 
-// Line `index` of record.txt, once the recorder has written it.
+// Line `index` of record.txt, which the recorder renames into place once it is complete. The
+// rename keeps the file open for a moment, during which it cannot be read.
 std::optional<std::string> KorvalInstall::RecordedLine(int index) const {
     std::string record = dir_ / "record.txt";
-    for (int i = 0; i < 200 && !PathFileExistsA(record.c_str()); ++i) Sleep(50);
-    Sleep(100);
-    auto bytes = ReadBytes(record);
-    if (!bytes) return std::nullopt;
+    std::optional<std::string> bytes;
+    if (!WaitUntil(kEndDeadline, [&] { return (bytes = ReadBytes(record)).has_value(); })) {
+        ADD_FAILURE() << "no program wrote a readable " << record << " within " << kEndDeadline << " ms\n"
+                      << ScreenReport();
+        return std::nullopt;
+    }
     size_t start = 0;
     for (int i = 0; i < index; ++i) start = bytes->find('\n', start) + 1;
     return bytes->substr(start, bytes->find('\n', start) - start);
@@ -145,6 +428,21 @@ std::optional<std::wstring> KorvalInstall::RecordedWideCommandLine() const {
     auto bytes = ReadBytes(dir_ / "record-wide.txt");
     if (!bytes) return std::nullopt;
     return std::wstring(reinterpret_cast<const wchar_t*>(bytes->data()), bytes->size() / sizeof(wchar_t));
+}
+
+bool KorvalInstall::RecorderStarted() const {
+    const std::string own = exe();
+    auto othersEnded = [&] {
+        for (const std::string& program : ProgramsRunningFrom(folder())) {
+            if (lstrcmpiA(program.c_str(), own.c_str()) != 0) return false;
+        }
+        return true;
+    };
+    if (!WaitUntil(kEndDeadline, othersEnded)) {
+        ADD_FAILURE() << "a program started from " << folder() << " did not end within " << kEndDeadline << " ms\n"
+                      << ScreenReport();
+    }
+    return PathFileExistsA((dir_ / "record.txt").c_str()) != FALSE;
 }
 
 KorvalProcess::KorvalProcess(const std::string& exe, const std::string& arguments, const std::string& workingFolder) {
@@ -178,7 +476,7 @@ KorvalProcess::~KorvalProcess() {
     if (info_.hProcess == nullptr) return;
     if (WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT) {
         TerminateProcess(info_.hProcess, 99);
-        WaitForSingleObject(info_.hProcess, 5000);
+        WaitForSingleObject(info_.hProcess, kWindowDeadline);
     }
     CloseHandle(info_.hThread);
     CloseHandle(info_.hProcess);
@@ -209,38 +507,58 @@ int EndProcessesNamed(const char* exeName) {
     return found;
 }
 
+std::optional<DWORD> KorvalProcess::ExpectEnd(DWORD milliseconds) {
+    std::optional<DWORD> code = Wait(milliseconds);
+    if (!code) {
+        ADD_FAILURE() << (started() ? "Korval did not end within " + std::to_string(milliseconds) + " ms"
+                                    : std::string("Korval could not be started"))
+                      << "\n" << ScreenReport();
+    }
+    return code;
+}
+
+std::optional<DWORD> KorvalProcess::AnswerToEnd(const std::function<int(const FoundWindow&)>& answer,
+                                                const std::function<void(HWND menu)>& pick, DWORD milliseconds) {
+    const DWORD start = GetTickCount();
+    auto left = [&] {
+        DWORD spent = GetTickCount() - start;
+        return spent < milliseconds ? milliseconds - spent : 0;
+    };
+    std::string last = "nothing answered yet";
+    std::optional<DWORD> code;
+    std::optional<FoundWindow> dialog;
+    HWND menu = nullptr;
+    while (started() && WaitUntil(left(), [&] {
+               return (code = Wait(0)) || (dialog = FindDialog(id())) || (menu = TrackedMenu(id())) != nullptr;
+           })) {
+        if (code) return code;
+        if (dialog) {
+            int button = answer(*dialog);
+            PressButton(dialog->window, button);
+            last = "pressed button " + std::to_string(button) + " of \"" + dialog->title + "\"";
+            HWND pressed = dialog->window;
+            if (!WaitUntil(left(), [&] { return !IsWindow(pressed); })) break;
+        } else {
+            if (pick) {
+                pick(menu);
+            } else {
+                ADD_FAILURE() << "Korval opened a popup menu that the test does not pick from\n" << ScreenReport();
+                TapKey(VK_ESCAPE);
+            }
+            last = "picked from a popup menu";
+            if (!WaitForPopupMenuToClose(menu, left())) break;
+        }
+        dialog.reset();
+        menu = nullptr;
+    }
+    ADD_FAILURE() << "Korval did not end within " << milliseconds << " ms; last " << Utf8(last) << "\n"
+                  << ScreenReport();
+    return std::nullopt;
+}
 
 std::optional<DWORD> RunKorval(const KorvalInstall& install, const std::string& arguments, DWORD milliseconds) {
     KorvalProcess process(install.exe(), arguments, install.folder());
-    return process.Wait(milliseconds);
-}
-
-namespace {
-
-bool OpenClipboardPatiently() {
-    for (int i = 0; i < 100; ++i) {
-        if (OpenClipboard(nullptr)) return true;
-        Sleep(20);
-    }
-    return false;
-}
-
-HGLOBAL GlobalCopy(const void* bytes, size_t size) {
-    HGLOBAL block = GlobalAlloc(GHND, size);
-    if (block == nullptr) return nullptr;
-    std::memcpy(GlobalLock(block), bytes, size);
-    GlobalUnlock(block);
-    return block;
-}
-
-}  // namespace
-
-// Empties the clipboard and puts the given formats on it.
-void PutOnClipboard(const std::vector<std::pair<UINT, std::string>>& formats) {
-    if (!OpenClipboardPatiently()) return;
-    EmptyClipboard();
-    for (const auto& [format, bytes] : formats) SetClipboardData(format, GlobalCopy(bytes.data(), bytes.size()));
-    CloseClipboard();
+    return process.ExpectEnd(milliseconds);
 }
 
 void SetClipboardText(const std::string& bytes) {
@@ -282,10 +600,11 @@ void SetClipboardWideText(const std::wstring& text) {
 
 namespace {
 
-// The clipboard's text in `format`, up to its terminator or the end of its block.
+// The clipboard's text in `format`, up to its terminator or the end of its block, read as soon as
+// no other program holds the clipboard open, waiting up to `milliseconds` for that.
 template <typename Char>
-std::optional<std::basic_string<Char>> ClipboardTextOf(UINT format) {
-    if (!OpenClipboardPatiently()) return std::nullopt;
+std::optional<std::basic_string<Char>> ClipboardTextOf(UINT format, DWORD milliseconds) {
+    if (!OpenClipboardWithin(milliseconds)) return std::nullopt;
     std::optional<std::basic_string<Char>> result;
     HANDLE data = GetClipboardData(format);
     if (const Char* text = data != nullptr ? static_cast<const Char*>(GlobalLock(data)) : nullptr) {
@@ -300,34 +619,32 @@ std::optional<std::basic_string<Char>> ClipboardTextOf(UINT format) {
 
 }  // namespace
 
-std::optional<std::wstring> ClipboardWideText() {
-    return ClipboardTextOf<wchar_t>(CF_UNICODETEXT);
+std::optional<std::string> ReadClipboardText(DWORD milliseconds) {
+    return ClipboardTextOf<char>(CF_TEXT, milliseconds);
 }
 
 std::optional<std::string> ClipboardText() {
-    return ClipboardTextOf<char>(CF_TEXT);
+    return ReadClipboardText(kClipboardDeadline);
+}
+
+std::optional<std::wstring> ClipboardWideText() {
+    return ClipboardTextOf<wchar_t>(CF_UNICODETEXT, kClipboardDeadline);
 }
 
 std::string WindowText(HWND window) {
-    // Wine answers a missing window of another process with whatever its scratch buffer held.
     if (window == nullptr) return "";
-    char text[4096];
+    char text[4096] = "";
     int length = GetWindowTextA(window, text, sizeof text);
-    return std::string(text, length > 0 ? length : 0);
+    // Wine fills the buffer with whatever its heap held when the window is gone, so a text is
+    // taken only from a window that still exists once it has been read.
+    if (length <= 0 || !IsWindow(window)) return "";
+    return std::string(text, strnlen(text, std::min<size_t>(length, sizeof text)));
 }
 
 std::optional<FoundWindow> WaitForDialog(DWORD processId, DWORD milliseconds) {
-    HWND dialog = Poll(milliseconds, [processId] {
-        for (HWND window = nullptr; (window = FindWindowExA(nullptr, window, "#32770", nullptr)) != nullptr;) {
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            if (owner == processId && IsWindowVisible(window)) return window;
-        }
-        return HWND{};
-    });
-    if (dialog == nullptr) return std::nullopt;
-    // A message box's text is its static control 0xFFFF.
-    return FoundWindow{dialog, WindowText(dialog), WindowText(GetDlgItem(dialog, 0xFFFF))};
+    std::optional<FoundWindow> dialog;
+    WaitUntil(milliseconds, [&] { return (dialog = FindDialog(processId)).has_value(); });
+    return dialog;
 }
 
 void PressButton(HWND dialog, int id) {
@@ -335,10 +652,13 @@ void PressButton(HWND dialog, int id) {
 }
 
 HWND WaitForPopupMenu(DWORD milliseconds) {
-    return Poll(milliseconds, [] {
-        HWND menu = FindWindowA("#32768", nullptr);
-        return menu != nullptr && IsWindowVisible(menu) ? menu : nullptr;
-    });
+    HWND menu = nullptr;
+    WaitUntil(milliseconds, [&] { return (menu = TrackedMenu(0)) != nullptr; });
+    return menu;
+}
+
+bool WaitForPopupMenuToClose(HWND menu, DWORD milliseconds) {
+    return WaitUntil(milliseconds, [menu] { return !Tracked(menu); });
 }
 
 void KeyDown(WORD key) {
@@ -354,16 +674,80 @@ void TapKey(WORD key) {
     KeyUp(key);
 }
 
-void PumpMessages(DWORD milliseconds) {
-    DWORD start = GetTickCount();
-    do {
+HeldKey::HeldKey(WORD key) : key_(key) {
+    const char* name = DisplayKeyName(key);
+    if (name != nullptr && UnderWine()) {
+        signals_.emplace();
+        const std::string held = *signals_ / "held";
+        std::string commandLine = "Z:\\usr\\bin\\python3 \"" + LinuxPath(BinFolder() + "hold_key.py") + "\" " + name +
+                                  " \"" + LinuxPath(held) + "\" \"" + LinuxPath(*signals_ / "release") + "\"";
+        if (StartLinuxProgram(commandLine) &&
+            !WaitUntil(kWindowDeadline, [&] { return PathFileExistsA(held.c_str()) != FALSE; })) {
+            ADD_FAILURE() << name << " did not go down on the display within " << kWindowDeadline << " ms: "
+                          << commandLine;
+        }
+    }
+    KeyDown(key_);
+}
+
+// The display lets go first: a report of its key state that comes in between can then only
+// release the key in Wine, never press it again.
+HeldKey::~HeldKey() {
+    if (signals_) {
+        const std::string held = *signals_ / "held";
+        WriteBytes(*signals_ / "release", "");
+        if (!WaitUntil(kWindowDeadline, [&] { return PathFileExistsA(held.c_str()) == FALSE; })) {
+            ADD_FAILURE() << "a key held on the display was not let go within " << kWindowDeadline << " ms";
+        }
+    }
+    KeyUp(key_);
+}
+
+void ParkPointer() {
+    SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
+}
+
+bool WaitForFirstItemHighlighted(HWND menu, DWORD milliseconds) {
+    RECT place = {};
+    GetWindowRect(menu, &place);
+    const COLORREF highlight = GetSysColor(COLOR_HIGHLIGHT);
+    HDC screen = GetDC(nullptr);
+    bool shown = WaitUntil(milliseconds, [&] {
+        return GetPixel(screen, place.left + kFirstItemInset, place.top + kFirstItemInset) == highlight;
+    });
+    ReleaseDC(nullptr, screen);
+    return shown;
+}
+
+void Click(HWND window, WORD button) {
+    RECT place = {};
+    GetWindowRect(window, &place);
+    INPUT clicks[2] = {};
+    const bool right = button == VK_RBUTTON;
+    for (INPUT& click : clicks) {
+        click.type = INPUT_MOUSE;
+        click.mi.dx = MulDiv((place.left + place.right) / 2, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+        click.mi.dy = MulDiv((place.top + place.bottom) / 2, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+        click.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    }
+    clicks[0].mi.dwFlags |= right ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN;
+    clicks[1].mi.dwFlags |= right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP;
+    SendInput(2, clicks, sizeof(INPUT));
+}
+
+bool PumpMessagesUntil(DWORD milliseconds, const std::function<bool()>& done) {
+    return WaitUntil(milliseconds, [&] {
         MSG message;
         while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
             TranslateMessage(&message);
             DispatchMessageA(&message);
         }
-        Sleep(10);
-    } while (GetTickCount() - start < milliseconds);
+        return done();
+    });
+}
+
+void PumpMessages(DWORD milliseconds) {
+    PumpMessagesUntil(milliseconds, [] { return false; });
 }
 
 }  // namespace korval_test

@@ -1,14 +1,28 @@
 // Test support: temporary trees, a Korval installation per test, the real clipboard, and the
-// windows Korval opens (message boxes, the popup menu), read and pressed from the test.
+// windows Korval opens (message boxes, the option dialog, the popup menu), read and pressed from the test.
+//
+// Every wait polls for a state and has a deadline; a wait that a test relies on records a failure
+// when the deadline passes, and the failure carries ScreenReport(): what was on screen then.
 #pragma once
 
 #include <windows.h>
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace korval_test {
+
+// Deadlines, generous because CI shares two cores with other work: a passing test never waits
+// them out, a failing one reports what it saw when they pass.
+constexpr DWORD kEndDeadline = 60000;        // for a Korval run, or a program it started, to end
+constexpr DWORD kWindowDeadline = 30000;     // for a window to appear complete, or to go
+constexpr DWORD kClipboardDeadline = 10000;  // for another program to close the clipboard
+constexpr DWORD kPollMilliseconds = 20;
+static_assert(kPollMilliseconds * 10 <= kClipboardDeadline && kClipboardDeadline <= kWindowDeadline &&
+                  kWindowDeadline <= kEndDeadline,
+              "every deadline leaves room for many polls, and a run outlasts the windows it shows");
 
 // The folder that holds the test programs, Korval.exe, BREGEXP.DLL and the helpers (ends with \).
 std::string BinFolder();
@@ -35,6 +49,14 @@ void MakeTree(const std::string& root, const std::vector<std::string>& relativeP
 // Creates a folder below `base` whose path is exactly `length` bytes long and returns that path.
 std::string MakeDeepFolder(const std::string& base, size_t length);
 
+// Polls `done` every kPollMilliseconds until it holds; false when `milliseconds` passed first.
+bool WaitUntil(DWORD milliseconds, const std::function<bool()>& done);
+
+// What is on screen now, for a failure message: every top-level window (class, title, process,
+// visibility, place) with the controls of the visible ones (class, identifier, text), the
+// clipboard's holder, owner and formats, and the path of a screenshot saved at this moment.
+std::string ScreenReport();
+
 // A copy of Korval.exe in a folder of its own, with its settings file beside it.
 class KorvalInstall {
 public:
@@ -45,16 +67,29 @@ public:
     std::string settingsPath() const;
     void CopyRegexpLibrary() const;                 // BREGEXP.DLL beside the program
     std::string InstallRecorder(const std::string& name = "recorder.exe") const;  // returns its path
-    // What the recorder wrote to record.txt beside it: waits up to 10 s for the file.
+    // What the recorder wrote to record.txt beside it. The recorder writes the whole record at
+    // once; a record that does not come within kEndDeadline is a test failure.
     std::optional<std::string> RecordedCommandLine() const;
     std::optional<std::string> RecordedFolder() const;
-    // The recorder's wide command line, from record-wide.txt beside it: waits up to 10 s for the file.
+    // The recorder's wide command line, from record-wide.txt beside it, written before record.txt.
     std::optional<std::wstring> RecordedWideCommandLine() const;
+    // Whether a recorder of this folder has written its record, once every program started from
+    // this folder has ended: asked after Korval has ended (or while it waits on a message box),
+    // the answer is final.
+    bool RecorderStarted() const;
 
 private:
     std::optional<std::string> RecordedLine(int index) const;
     TempDir dir_;
     std::string exeName_;
+};
+
+// A message box or the option dialog of a process.
+struct FoundWindow {
+    HWND window = nullptr;
+    std::string title;
+    std::string text;           // a message box's message (its static control); empty for the option dialog
+    bool optionDialog = false;  // Korval's option dialog rather than a message box
 };
 
 // A started Korval process, ended by force when it outlives the test.
@@ -71,6 +106,17 @@ public:
     DWORD id() const { return info_.dwProcessId; }
     // Waits for the end; returns the exit code, or nullopt after `milliseconds` (process left running).
     std::optional<DWORD> Wait(DWORD milliseconds = 20000);
+    // Waits for the end and returns the exit code. When the deadline passes first, records a test
+    // failure that says what was on screen, and returns nullopt (the process is left running).
+    std::optional<DWORD> ExpectEnd(DWORD milliseconds = kEndDeadline);
+    // Lets the run go on to its end, answering whatever it waits on: `answer` gets each message
+    // box or option dialog once all of its controls exist and returns the button to press; `pick`
+    // gets each popup menu of the process once it takes keys. The next one is looked for once the
+    // last has gone. A menu without `pick`, or a deadline passed, is a test failure that says what
+    // was on screen. Returns the exit code, or nullopt after a failure.
+    std::optional<DWORD> AnswerToEnd(const std::function<int(const FoundWindow&)>& answer,
+                                     const std::function<void(HWND menu)>& pick = nullptr,
+                                     DWORD milliseconds = kEndDeadline);
 
 private:
     PROCESS_INFORMATION info_{};
@@ -79,41 +125,76 @@ private:
 // Ends every running process started from a file named `exeName`; returns how many there were.
 int EndProcessesNamed(const char* exeName);
 
-// Runs Korval to its end and returns the exit code (nullopt when it had to be killed).
+// Runs Korval to its end and returns the exit code; nullopt (and a test failure saying what was
+// on screen) when it did not end within `milliseconds`.
 std::optional<DWORD> RunKorval(const KorvalInstall& install, const std::string& arguments,
-                               DWORD milliseconds = 20000);
+                               DWORD milliseconds = kEndDeadline);
 
-// The real clipboard.
+// The real clipboard. A clipboard that another program keeps open past kClipboardDeadline is a
+// test failure that names the program and says what was on screen.
 void SetClipboardText(const std::string& bytes);
 void SetClipboardFiles(const std::vector<std::string>& paths, bool alsoText = false, const std::string& text = "");
 void ClearClipboard();
-std::optional<std::string> ClipboardText();
+// The clipboard's text (nullopt when it holds none), read as soon as no other program holds the
+// clipboard open, waiting up to `milliseconds` for that. Read it as soon as the program that put
+// it there has ended: Wine drops the text a few seconds after the last Wine program has ended.
+std::optional<std::string> ReadClipboardText(DWORD milliseconds = kClipboardDeadline);
+std::optional<std::string> ClipboardText();  // ReadClipboardText with its deadline
 // Wide forms: a file list of wide names (CF_HDROP), text as CF_UNICODETEXT alone, and the
 // clipboard's CF_UNICODETEXT.
 void SetClipboardWideFiles(const std::vector<std::wstring>& paths);
 void SetClipboardWideText(const std::wstring& text);
 std::optional<std::wstring> ClipboardWideText();
 
-// Top-level windows of a process.
-struct FoundWindow {
-    HWND window = nullptr;
-    std::string title;
-    std::string text;  // a message box's message (its static control)
-};
-// Waits up to `milliseconds` for a visible dialog (#32770) of process `processId`.
-std::optional<FoundWindow> WaitForDialog(DWORD processId, DWORD milliseconds = 15000);
+// Waits up to `milliseconds` for a message box or the option dialog of process `processId`,
+// visible and complete: the option dialog once all four of its controls exist, a message box
+// (a captioned dialog) once its message is shown.
+std::optional<FoundWindow> WaitForDialog(DWORD processId, DWORD milliseconds = kWindowDeadline);
 // Presses the button with the given identifier (IDOK, IDYES, IDNO, ...) of a dialog.
 void PressButton(HWND dialog, int id);
-// Waits for the popup menu (class #32768) to be visible.
-HWND WaitForPopupMenu(DWORD milliseconds = 15000);
+// Waits for a popup menu (class #32768) that takes keys and clicks: shown, captured by its
+// thread's menu loop, and that thread in the foreground. Null when `milliseconds` passed first.
+HWND WaitForPopupMenu(DWORD milliseconds = kWindowDeadline);
+// Waits until `menu` is no longer tracked; false when `milliseconds` passed first.
+bool WaitForPopupMenuToClose(HWND menu, DWORD milliseconds = kWindowDeadline);
+// A window's text; empty for a window that is gone (Wine reads garbage for those).
 std::string WindowText(HWND window);
 
-// Synthesized input.
+// Synthesized input, which reaches Wine but not the display: hold Shift, Ctrl and Alt with HeldKey.
 void TapKey(WORD key);
 void KeyDown(WORD key);
 void KeyUp(WORD key);
 
+// Holds a key down for its lifetime; Shift, Ctrl and Alt on the display as well. Wine takes their
+// state from the display whenever a window of a program opens or the pointer enters one, and
+// would release there a key held in Wine alone.
+class HeldKey {
+public:
+    explicit HeldKey(WORD key);
+    ~HeldKey();
+    HeldKey(const HeldKey&) = delete;
+    HeldKey& operator=(const HeldKey&) = delete;
+
+private:
+    WORD key_;
+    std::optional<TempDir> signals_;  // the files through which hold_key.py reports and is told to let go
+};
+
+// Moves the pointer to the screen's bottom-right corner, where no window of the tests opens: a
+// window that opens under the pointer would take its hover for a pick, and the display hands the
+// keys it holds to the window under the pointer.
+void ParkPointer();
+// Waits until `menu` shows its first item highlighted on screen, as Korval highlights it once the
+// menu takes keys; false when `milliseconds` passed first.
+bool WaitForFirstItemHighlighted(HWND menu, DWORD milliseconds = kWindowDeadline);
+// Clicks `button` (VK_LBUTTON or VK_RBUTTON) on the middle of `window`. The click carries its own
+// place: Wine's pointer may be taken back meanwhile to where the display's is, which stays put
+// while a menu has it grabbed.
+void Click(HWND window, WORD button);
+
 // Pumps the messages of the calling thread for `milliseconds`.
 void PumpMessages(DWORD milliseconds);
+// Pumps the messages of the calling thread until `done` holds; false when `milliseconds` passed first.
+bool PumpMessagesUntil(DWORD milliseconds, const std::function<bool()>& done);
 
 }  // namespace korval_test

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "support/wine_test.h"
+#include "ui/menu_parts.h"
 
 using namespace korval_test;
 
@@ -13,8 +14,8 @@ namespace {
 
 enum class Pick { Escape, ShiftEnter };
 
-// What one start showed and delivered. A message box is confirmed, the option dialog cancelled
-// (its CANCEL button is 201), and a menu closed as `pick` says.
+// What one start showed and delivered. A message box is confirmed, the option dialog cancelled,
+// and a menu closed as `pick` says.
 struct Outcome {
     DWORD exitCode = 99;
     bool menu = false;
@@ -25,25 +26,25 @@ struct Outcome {
 
 Outcome RunToEnd(const KorvalInstall& install, const std::string& arguments, Pick pick, const std::string& before) {
     SetClipboardText(before);
+    ParkPointer();
     Outcome outcome;
     KorvalProcess process(install.exe(), arguments, install.folder());
-    std::optional<DWORD> code;
-    for (int i = 0; i < 400 && !(code = process.Wait(50)); ++i) {
-        auto dialog = WaitForDialog(process.id(), 0);
-        // The option dialog is shown before its controls exist: wait for its button or a box's text.
-        if (dialog && (GetDlgItem(dialog->window, 201) != nullptr || !dialog->text.empty())) {
-            bool option = GetDlgItem(dialog->window, 201) != nullptr;
-            outcome.optionDialog = outcome.optionDialog || option;
-            if (!option) outcome.box = dialog->title + ": " + dialog->text;
-            PressButton(dialog->window, option ? 201 : IDOK);
-        } else if (HWND menu = FindWindowA("#32768", nullptr); menu && IsWindowVisible(menu)) {
-            outcome.menu = true;
-            if (pick == Pick::ShiftEnter) KeyDown(VK_SHIFT);
-            TapKey(pick == Pick::Escape ? VK_ESCAPE : VK_RETURN);
-            if (pick == Pick::ShiftEnter) KeyUp(VK_SHIFT);
-        }
-    }
-    outcome.exitCode = code.value_or(99);
+    auto answer = [&](const FoundWindow& dialog) {
+        outcome.optionDialog = outcome.optionDialog || dialog.optionDialog;
+        if (dialog.optionDialog) return kCancelButtonId;
+        outcome.box = dialog.title + ": " + dialog.text;
+        return IDOK;
+    };
+    // Shift+Enter picks the first item, which Korval highlights.
+    auto close = [&](HWND menu) {
+        outcome.menu = true;
+        if (pick == Pick::Escape) return TapKey(VK_ESCAPE);
+        EXPECT_TRUE(WaitForFirstItemHighlighted(menu)) << "no item highlighted\n" << ScreenReport();
+        HeldKey shift(VK_SHIFT);
+        TapKey(VK_RETURN);
+        WaitForPopupMenuToClose(menu);
+    };
+    outcome.exitCode = process.AnswerToEnd(answer, close).value_or(99);
     outcome.clipboard = ClipboardText().value_or("");
     return outcome;
 }
@@ -93,9 +94,9 @@ TEST(Roads, EachCommandLineTakesItsRoad) {
          false, false, "", b, Pick::Escape, a},
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
         KorvalInstall install(c.settings);
         Outcome outcome = RunToEnd(install, c.arguments, c.pick, c.before);
-        SCOPED_TRACE(c.name);
         EXPECT_EQ(outcome.exitCode, 0u);
         EXPECT_EQ(outcome.menu, c.menu);
         EXPECT_EQ(outcome.optionDialog, c.optionDialog);
@@ -112,11 +113,11 @@ TEST(Roads, ARenamedProgramFollowsItsNameButKeepsItsHelpText) {
     DeleteFileA(install.settingsPath().c_str());
     for (WORD key : {WORD(VK_ESCAPE), WORD('H')}) {
         KorvalProcess process(install.exe(), "", install.folder());
-        ASSERT_NE(WaitForPopupMenu(), nullptr) << "the fixed-item menu did not open";
+        ASSERT_NE(WaitForPopupMenu(), nullptr) << "the fixed-item menu did not open\n" << ScreenReport();
         HWND main = FindWindowA("Filt", nullptr);
         EXPECT_TRUE(main != nullptr && WindowText(main) == "Filt" && !IsWindowVisible(main));
         TapKey(key);
-        ASSERT_EQ(process.Wait().value_or(99), 0u);
+        ASSERT_EQ(process.ExpectEnd().value_or(99), 0u);
         EXPECT_TRUE(key != VK_ESCAPE || ReadBytes(install.settingsPath()).value_or("missing").empty())
             << "Filt.ini is created empty";
         WriteBytes(install.settingsPath(), "[system]\r\n@editor=" + editor + "\r\n%end\r\n");
@@ -140,9 +141,9 @@ TEST(Roads, InAFolderTooDeepForTheHelpTextTheHelpItemStartsNothing) {
     for (const auto& [key, editor] : {std::make_pair('1', recorder), std::make_pair('H', viewer)}) {
         WriteBytes(folder + "\\K.ini", "[system]\r\n@editor=" + editor + "\r\n%end\r\n");
         KorvalProcess process(exe, "", folder);
-        ASSERT_NE(WaitForPopupMenu(), nullptr) << "the fixed-item menu did not open";
+        ASSERT_NE(WaitForPopupMenu(), nullptr) << "the fixed-item menu did not open\n" << ScreenReport();
         TapKey(static_cast<WORD>(key));
-        ASSERT_EQ(process.Wait().value_or(99), 0u) << key;
+        ASSERT_EQ(process.ExpectEnd().value_or(99), 0u) << key;
     }
     EXPECT_EQ(EndProcessesNamed("help-viewer.exe"), 0) << "the help item started its editor";
     const std::string commandLine = tools.RecordedCommandLine().value_or(""), settings = " " + folder + "\\K.ini";

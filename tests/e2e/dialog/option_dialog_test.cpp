@@ -3,8 +3,11 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <atomic>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <string>
 #include <thread>
 #include <vector>
@@ -77,9 +80,6 @@ protected:
 // rectangle; the buttons' lower edges shaded, the space between them not.
 TEST_F(OptionDialog, ScreenshotShowsTheControlsAtTheirPositionsAndTheDialogIsDragged) {
     ASSERT_NE(Open(), nullptr);
-    PumpMessages(300);
-    Screenshot shot = CaptureScreen();
-    KeepScreenshot(shot, "dialog.bmp");
     RECT frame, screen;
     GetWindowRect(dialog_, &frame);
     EXPECT_EQ(Corners(frame), (std::vector<LONG>{400, 285, 540, 353}));
@@ -91,19 +91,31 @@ TEST_F(OptionDialog, ScreenshotShowsTheControlsAtTheirPositionsAndTheDialogIsDra
     struct Expected { int id; const char* text; RECT rect; };
     const Expected controls[] = {{100, "[ 全階層 ]", {0, 2, 140, 18}}, {101, "Folder 0 : File 0", {0, 20, 140, 37}},
                                  {200, "&OK", {7, 40, 62, 58}}, {201, "&CANCEL", {72, 40, 127, 58}}};
+    // The pixels of the shot inside a control, and inside the dialog, that differ from the face colour.
+    Screenshot shot;
+    auto drawn = [&](int id) {
+        GetWindowRect(GetDlgItem(dialog_, id), &screen);
+        int count = 0;
+        for (int y = screen.top; y < std::min(screen.bottom, frame.bottom); ++y) {
+            for (int x = screen.left; x < std::min(screen.right, frame.right); ++x) count += shot.At(x, y) != blank;
+        }
+        return count;
+    };
+    // The dialog paints, and its picture reaches the screen, while this thread pumps its messages.
+    PumpMessagesUntil(kWindowDeadline, [&] {
+        shot = CaptureScreen();
+        return std::all_of(std::begin(controls), std::end(controls),
+                           [&](const Expected& control) { return drawn(control.id) > 10; });
+    });
+    KeepScreenshot(shot, "dialog.bmp");
     for (const Expected& expected : controls) {
         HWND control = GetDlgItem(dialog_, expected.id);
         LOGFONTA font = {};
         GetObjectA(reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)), sizeof font, &font);
         EXPECT_EQ(WindowText(control) + " in " + font.lfFaceName + std::to_string(font.lfHeight),
                   expected.text + std::string(" in ＭＳ Ｐゴシック13")) << "control " << expected.id;
-        GetWindowRect(control, &screen);
+        EXPECT_GT(drawn(expected.id), 10) << "control " << expected.id << " shows nothing on screen";
         EXPECT_EQ(Corners(screen), Corners(expected.rect, origin)) << "control " << expected.id;
-        int drawn = 0;
-        for (int y = screen.top; y < std::min(screen.bottom, frame.bottom); ++y) {
-            for (int x = screen.left; x < std::min(screen.right, frame.right); ++x) drawn += shot.At(x, y) != blank;
-        }
-        EXPECT_GT(drawn, 10) << "control " << expected.id << " shows nothing on screen";
         if (expected.id >= kOkButtonId) {
             EXPECT_NE(shot.At((screen.left + screen.right) / 2, screen.bottom - 1), blank) << expected.id;
         }
@@ -192,15 +204,25 @@ TEST_F(OptionDialog, ARightClickRunClearsTheCountsAndDisablesOk) {
     for (bool pick : {false, true}) {
         // Unchanged unless the dismissal cleared it: the run must not be left with nothing to do.
         TargetFolderCount = 1;
+        std::atomic<bool> returned = false;
         std::thread keys([&] {
             RECT menu = {};
-            GetWindowRect(WaitForPopupMenu(10000), &menu);
+            HWND tracked = WaitForPopupMenu();
+            GetWindowRect(tracked, &menu);
             bool atCursor = menu.left == 300 && std::abs((menu.top + menu.bottom) / 2 - 400) <= 1;
-            seen.push_back(atCursor ? "menu at the cursor" : "menu elsewhere");
-            Sleep(200);
+            seen.push_back(tracked == nullptr ? "no menu\n" + ScreenReport()
+                                              : atCursor ? "menu at the cursor" : "menu elsewhere");
             TapKey(pick ? '0' : VK_ESCAPE);
+            // The test thread is inside the run's modal loops, which only the run can end: when it
+            // does not, this thread reports what is on screen and ends the test program.
+            if (!WaitUntil(kEndDeadline, [&] { return returned.load(); })) {
+                ADD_FAILURE() << "the right-click run did not return\n" << ScreenReport();
+                std::fflush(stdout);
+                TerminateProcess(GetCurrentProcess(), 1);
+            }
         });
         SendMessageA(dialog_, WM_RBUTTONUP, 0, MAKELPARAM(70, 10));
+        returned = true;
         keys.join();
         // The targets of the run are kept for a restore.
         seen.push_back(Label(kCountLabelId) + (IsWindowEnabled(GetDlgItem(dialog_, kOkButtonId)) ? ", OK" : ", no OK") +

@@ -56,7 +56,7 @@ TEST(CommandLineLimit, TheLastListThatFitsStartsTheProgramAndOneUnitMoreGoesToTh
         }
         SetClipboardText("untouched");
         KorvalProcess process(install.exe(), "/#f=\"All\" \"" + tree.path() + "\"", install.folder());
-        ASSERT_EQ(process.Wait(60000).value_or(99), 0u) << extra;
+        ASSERT_EQ(process.ExpectEnd().value_or(99), 0u) << extra;
         std::vector<std::string> delivered;
         if (extra == 0) {
             std::wstring line = install.RecordedWideCommandLine().value_or(L"");

@@ -211,29 +211,25 @@ TEST(FilterRun, EachRowDeliversExactlyItsBytes) {
          std::nullopt, false},
     };
     for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
         DeleteFileA(record.c_str());
         KorvalInstall install(row.settings);
         if (row.library) install.CopyRegexpLibrary();
         SetClipboardText(kUntouched);
         std::vector<FoundWindow> boxes;
         KorvalProcess process(install.exe(), row.arguments, install.folder());
-        for (int i = 0; i < 1200 && !process.Wait(50).has_value(); ++i) {
-            if (auto box = WaitForDialog(process.id(), 0)) {
-                boxes.push_back(*box);
-                bool yesNo = GetDlgItem(box->window, IDYES) && GetDlgItem(box->window, IDNO);
-                EXPECT_EQ(yesNo, row.box == kLimitQuestion) << row.name;
-                PressButton(box->window, row.answer);
-                for (int j = 0; j < 100 && IsWindow(box->window); ++j) Sleep(20);
-            }
-        }
-        EXPECT_TRUE(process.Wait(0).has_value()) << row.name;
+        process.AnswerToEnd([&](const FoundWindow& box) {
+            boxes.push_back(box);
+            bool yesNo = GetDlgItem(box.window, IDYES) && GetDlgItem(box.window, IDNO);
+            EXPECT_EQ(yesNo, row.box == kLimitQuestion) << row.name;
+            return row.answer;
+        });
         EXPECT_EQ(ClipboardText().value_or(""), row.delivered) << row.name;
         std::string shown;
         for (const FoundWindow& box : boxes) shown += box.title + "|" + box.text + ";";
         EXPECT_EQ(shown, row.box.empty() ? "" : "Korval|" + row.box + ";") << row.name;
         if (!row.started) {
-            Sleep(300);
-            EXPECT_FALSE(PathFileExistsA(record.c_str())) << row.name << ": a program started";
+            EXPECT_FALSE(probe.RecorderStarted()) << row.name << ": a program started";
             continue;
         }
         EXPECT_EQ(probe.RecordedCommandLine().value_or("nothing"), Q(recorder) + " " + *row.started) << row.name;

@@ -25,10 +25,10 @@ TEST(ProgressWindow, ShowsTheGrowingCountAndTheFullBarOnScreenDuringALongRun) {
     KorvalInstall install("[system]\r\n@sub\r\n@bar\r\n%end\r\n[filter]\r\nText\r\n>.txt\r\n%end\r\n");
     KorvalProcess process(install.exe(), arguments, install.folder());
     HWND window = nullptr;
-    for (int i = 0; i < 3000 && !(window = FindProgressWindow(process.id())) && !process.Wait(0).has_value(); ++i) {
-        Sleep(5);
-    }
-    ASSERT_NE(window, nullptr) << "no progress window appeared";
+    WaitUntil(kWindowDeadline, [&] {
+        return (window = FindProgressWindow(process.id())) != nullptr || process.Wait(0).has_value();
+    });
+    ASSERT_NE(window, nullptr) << "no progress window appeared\n" << ScreenReport();
     RECT place, expected = {GetSystemMetrics(SM_CXSCREEN) / 2 - 75, GetSystemMetrics(SM_CYMAXIMIZED) / 2 - 35, 0, 0};
     expected.right = expected.left + 150;
     expected.bottom = expected.top + 60;
@@ -37,30 +37,37 @@ TEST(ProgressWindow, ShowsTheGrowingCountAndTheFullBarOnScreenDuringALongRun) {
         << place.left << "," << place.top << "," << place.right << "," << place.bottom;
 
     int first = -1;
-    for (int i = 0; i < 400 && first <= 10000; ++i, Sleep(10)) first = ProgressCount(window);
-    ASSERT_GT(first, 10000) << "the run ended or the count stalled";
+    ASSERT_TRUE(WaitUntil(kEndDeadline, [&] { return (first = ProgressCount(window)) > 10000 || !IsWindow(window); }) &&
+                first > 10000)
+        << "the count stopped at " << first << "\n" << ScreenReport();
     Screenshot before = CaptureScreen();
-    Sleep(300);
-    int second = ProgressCount(window);
-    Screenshot after = CaptureScreen();
+    RECT note, bar;
+    GetWindowRect(GetDlgItem(window, 104), &note);
+    GetWindowRect(GetDlgItem(window, 300), &bar);
+    DWORD fill = GetSysColor(COLOR_HIGHLIGHT);
+    DWORD rgb = static_cast<DWORD>(GetRValue(fill) << 16 | GetGValue(fill) << 8 | GetBValue(fill));
+    // Watched until the count has grown, its new value has reached the screen and the full bar is
+    // shown, or the run ends.
+    int second = first, changed = 0, filled = 0;
+    Screenshot after;
+    WaitUntil(kEndDeadline, [&] {
+        second = ProgressCount(window);
+        after = CaptureScreen();
+        if (!IsWindow(window)) return true;
+        changed = filled = 0;
+        for (int y = note.top; y < note.bottom; ++y) {
+            for (int x = note.left; x < note.right; ++x) changed += before.At(x, y) != after.At(x, y);
+        }
+        for (int x = bar.left; x < bar.right; ++x) filled += after.At(x, (bar.top + bar.bottom) / 2) == rgb;
+        return second > first && changed > 0 && filled >= (bar.right - bar.left) * 9 / 10;
+    });
     ASSERT_TRUE(IsWindow(window)) << "the run ended too early to be watched";
     KeepScreenshot(after, "progress_window.bmp");
     EXPECT_EQ(WindowText(GetDlgItem(window, 102)), "フィルタ実行中");
     EXPECT_GT(second, first) << "the count goes on after the bar is full";
-
-    RECT note, bar;
-    GetWindowRect(GetDlgItem(window, 104), &note);
-    GetWindowRect(GetDlgItem(window, 300), &bar);
-    int changed = 0, filled = 0;
-    for (int y = note.top; y < note.bottom; ++y) {
-        for (int x = note.left; x < note.right; ++x) changed += before.At(x, y) != after.At(x, y);
-    }
-    DWORD fill = GetSysColor(COLOR_HIGHLIGHT);
-    DWORD rgb = static_cast<DWORD>(GetRValue(fill) << 16 | GetGValue(fill) << 8 | GetBValue(fill));
-    for (int x = bar.left; x < bar.right; ++x) filled += after.At(x, (bar.top + bar.bottom) / 2) == rgb;
     EXPECT_GT(changed, 0) << "the new count did not reach the screen";
     EXPECT_GE(filled, (bar.right - bar.left) * 9 / 10) << "the bar is full after 10000 files";
-    ASSERT_TRUE(process.Wait(120000).has_value());
+    ASSERT_TRUE(process.ExpectEnd(kEndDeadline * 2).has_value());
     EXPECT_FALSE(IsWindow(window)) << "the window goes with the run";
     EXPECT_EQ(ClipboardText().value_or(""), tree / "big\\hit.txt");
 }
@@ -88,10 +95,10 @@ TEST(ProgressWindow, MessagesSentToTheMainWindowDuringARunNeitherRestartNorEndIt
     ASSERT_TRUE(AddClipboardFormatListener(listener));
     KorvalProcess process(install.exe(), arguments, install.folder());
     HWND window = nullptr;
-    for (int i = 0; i < 3000 && !(window = FindProgressWindow(process.id())) && !process.Wait(0).has_value(); ++i) {
-        Sleep(5);
-    }
-    ASSERT_NE(window, nullptr) << "no progress window appeared";
+    WaitUntil(kWindowDeadline, [&] {
+        return (window = FindProgressWindow(process.id())) != nullptr || process.Wait(0).has_value();
+    });
+    ASSERT_NE(window, nullptr) << "no progress window appeared\n" << ScreenReport();
     HWND main = nullptr;
     for (HWND found = nullptr; !main && (found = FindWindowExA(nullptr, found, "Korval", "Korval"));) {
         DWORD owner = 0;
@@ -100,10 +107,10 @@ TEST(ProgressWindow, MessagesSentToTheMainWindowDuringARunNeitherRestartNorEndIt
     }
     ASSERT_NE(main, nullptr) << "no main window of class and title Korval";
     DWORD_PTR answer = 0;
-    EXPECT_NE(SendMessageTimeoutA(main, WM_TIMER, 610, 0, SMTO_NORMAL, 60000, &answer), 0) << "WM_TIMER not taken";
-    EXPECT_NE(SendMessageTimeoutA(main, WM_CLOSE, 0, 0, SMTO_NORMAL, 60000, &answer), 0) << "WM_CLOSE not taken";
+    EXPECT_NE(SendMessageTimeoutA(main, WM_TIMER, 610, 0, SMTO_NORMAL, kEndDeadline, &answer), 0) << "WM_TIMER not taken";
+    EXPECT_NE(SendMessageTimeoutA(main, WM_CLOSE, 0, 0, SMTO_NORMAL, kEndDeadline, &answer), 0) << "WM_CLOSE not taken";
     ASSERT_TRUE(IsWindow(window)) << "the progress window went before both messages were taken";
-    EXPECT_EQ(process.Wait(120000).value_or(99), 0u);
+    EXPECT_EQ(process.ExpectEnd(kEndDeadline * 2).value_or(99), 0u);
     int deliveries = 0;
     for (MSG message; PeekMessageA(&message, listener, WM_CLIPBOARDUPDATE, WM_CLIPBOARDUPDATE, PM_REMOVE);) ++deliveries;
     RemoveClipboardFormatListener(listener);

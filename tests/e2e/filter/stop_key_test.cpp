@@ -48,7 +48,8 @@ struct LongRun {
         std::optional<DWORD> code = process.Wait(kStopDeadline);
         DWORD took = GetTickCount() - pressed;
         KeyUp(VK_ESCAPE);
-        EXPECT_EQ(code.value_or(99), 0u) << name << ": still running " << kStopDeadline << " ms after Esc";
+        EXPECT_EQ(code.value_or(99), 0u) << name << ": still running " << kStopDeadline << " ms after Esc\n"
+                                         << (code ? "" : ScreenReport());
         std::printf("%s: the process ended %lu ms after Esc\n", name, static_cast<unsigned long>(took));
         EXPECT_EQ(ClipboardText().value_or(""), "untouched") << name;
         EXPECT_EQ(EndProcessesNamed(kProgramName), 0) << name << ": the program started";
@@ -59,15 +60,16 @@ struct LongRun {
     std::string targets;
 };
 
-// Waits until the progress window's count has been repainted `changes` times; false at the deadline.
+// Waits until the progress window's count has been repainted `changes` times; false when the window
+// went or the deadline passed first.
 bool WaitForRepaints(HWND window, int changes) {
     int last = ProgressCount(window);
-    for (int i = 0; i < 3000 && changes > 0 && IsWindow(window); ++i, Sleep(5)) {
+    return WaitUntil(kWindowDeadline, [&] {
         int now = ProgressCount(window);
-        if (now != last) --changes;
+        changes -= now != last;
         last = now;
-    }
-    return changes == 0;
+        return changes <= 0 || !IsWindow(window);
+    }) && changes <= 0;
 }
 
 }  // namespace
@@ -77,10 +79,9 @@ TEST(StopKey, EscEndsARunStartedFromTheMenu) {
     LongRun run("");
     KorvalProcess process(run.install.exe(), run.targets, run.install.folder());
     HWND menu = WaitForPopupMenu();
-    ASSERT_NE(menu, nullptr) << "the menu did not open";
+    ASSERT_NE(menu, nullptr) << "the menu did not open\n" << ScreenReport();
     TapKey('A');
-    for (int i = 0; i < 1000 && IsWindowVisible(menu); ++i) Sleep(10);
-    ASSERT_FALSE(IsWindowVisible(menu)) << "the pick did not close the menu";
+    ASSERT_TRUE(WaitForPopupMenuToClose(menu)) << "the pick did not close the menu\n" << ScreenReport();
     run.ExpectStoppedByEsc(process, "a pick without @bar");
 }
 
@@ -91,11 +92,14 @@ TEST(StopKey, APressHeldSinceTheStartDoesNotCountButTheNextOneDoes) {
     KeyDown(VK_ESCAPE);
     KorvalProcess process(run.install.exe(), "/#r=\"Hit\"" + run.targets, run.install.folder());
     HWND window = nullptr;
-    for (int i = 0; i < 3000 && !(window = FindProgressWindow(process.id())) && !process.Wait(0); ++i) Sleep(10);
+    WaitUntil(kWindowDeadline, [&] {
+        return (window = FindProgressWindow(process.id())) != nullptr || process.Wait(0).has_value();
+    });
     bool counting = window != nullptr && WaitForRepaints(window, 3);
+    std::string seen = counting ? "" : ScreenReport();
     KeyUp(VK_ESCAPE);
-    ASSERT_TRUE(counting) << "the run did not go on while Esc was held from the start";
+    ASSERT_TRUE(counting) << "the run did not go on while Esc was held from the start\n" << seen;
     // Two repaints after the release show that the run has looked at the key since.
-    ASSERT_TRUE(WaitForRepaints(window, 2)) << "the run ended before Esc was pressed again";
+    ASSERT_TRUE(WaitForRepaints(window, 2)) << "the run ended before Esc was pressed again\n" << ScreenReport();
     run.ExpectStoppedByEsc(process, "a new press with @bar");
 }

@@ -12,20 +12,10 @@
 
 using namespace korval_test;
 
-// Moves the pointer onto the middle of the menu, which then holds a single item.
-void PointAt(HWND menu) {
-    RECT rect;
-    GetWindowRect(menu, &rect);
-    SetCursorPos((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
-    Sleep(150);
-}
-
-// Taps a key, or clicks a mouse button where the pointer is.
-void Press(WORD key) {
-    if (key != VK_LBUTTON && key != VK_RBUTTON) return TapKey(key);
-    mouse_event(key == VK_RBUTTON ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
-    Sleep(50);
-    mouse_event(key == VK_RBUTTON ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
+// Taps a key, or clicks a mouse button on the middle of the menu, which then holds a single item.
+void Press(HWND menu, WORD key) {
+    if (key == VK_LBUTTON || key == VK_RBUTTON) return Click(menu, key);
+    TapKey(key);
 }
 
 // A Korval installation beside a target folder holding a file, and a file whose name holds digits;
@@ -38,17 +28,13 @@ struct MenuRun {
         SetClipboardText(before);
     }
 
-    // Starts Korval on the two targets followed by `switches`, or with no argument when it is null.
+    // Starts Korval on the two targets followed by `switches`, or with no argument when it is null,
+    // with the pointer away from where its windows open; returns its menu once it takes keys.
     HWND Start(const char* switches) {
+        ParkPointer();
         process.emplace(install.exe(), switches ? "\"" + folder + "\" \"" + file + "\"" + switches : "",
                         install.folder());
         return WaitForPopupMenu();
-    }
-
-    // Asked a while later, since the recorder writes its record after it has been started.
-    bool RecorderStarted() const {
-        Sleep(500);
-        return GetFileAttributesA((install.folder() + "\\record.txt").c_str()) != INVALID_FILE_ATTRIBUTES;
     }
 
     TempDir tree;
@@ -87,24 +73,31 @@ TEST(MenuPick, EachPickDeliversWhereItShould) {
          &MenuRun::before, false},
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
         MenuRun run(c.sections, c.sections == folders);
         if (c.library) run.install.CopyRegexpLibrary();
         HWND menu = run.Start(c.switches);
-        ASSERT_NE(menu, nullptr) << c.name << ": the menu did not open";
-        // The pointer moves before a key is held: the display reports the keys' state with the move.
-        if (c.keys.front() == VK_LBUTTON || c.keys.front() == VK_RBUTTON) PointAt(menu);
-        if (c.held != 0) KeyDown(c.held);
-        for (WORD key : c.keys) Press(key);
+        ASSERT_NE(menu, nullptr) << c.name << ": the menu did not open\n" << ScreenReport();
+        // Enter and Up start from the first item, which Korval highlights; the key is held while
+        // the pointer is parked, away from Korval's windows.
+        if (c.keys.front() == VK_RETURN || c.keys.front() == VK_UP) {
+            ASSERT_TRUE(WaitForFirstItemHighlighted(menu)) << "no item highlighted\n" << ScreenReport();
+        }
+        std::optional<HeldKey> held;
+        if (c.held != 0) held.emplace(c.held);
+        for (WORD key : c.keys) Press(menu, key);
+        // Held keys are read once the menu has closed; a message comes while they are still down.
         auto box = *c.message ? WaitForDialog(run.process->id()) : std::nullopt;
+        EXPECT_TRUE(*c.message ? box.has_value() : WaitForPopupMenuToClose(menu))
+            << c.name << ": " << (*c.message ? "no message came" : "the menu stayed") << "\n" << ScreenReport();
         EXPECT_EQ(box ? box->title + ": " + box->text : "", c.message) << c.name;
-        EXPECT_FALSE(box && run.RecorderStarted()) << c.name << ": the program started before the answer";
-        Sleep(100);
-        if (c.held != 0) KeyUp(c.held);
+        EXPECT_FALSE(box && run.install.RecorderStarted()) << c.name << ": the program started before the answer";
+        held.reset();
         if (box) PressButton(box->window, IDOK);
-        ASSERT_TRUE(run.process->Wait().has_value()) << c.name;
+        ASSERT_TRUE(run.process->ExpectEnd().has_value()) << c.name;
         EXPECT_EQ(ClipboardText().value_or(""), run.*c.clipboard) << c.name;
         // The recorder's command line ends with its own argument, then the paths unless they were copied.
-        std::string line = c.started || run.RecorderStarted() ? run.install.RecordedCommandLine().value_or("") : "";
+        std::string line = run.install.RecorderStarted() ? run.install.RecordedCommandLine().value_or("") : "";
         std::string expected = !c.started ? "" : c.clipboard == &MenuRun::before ? " -a " + run.folder : " -a";
         EXPECT_EQ(line.substr(std::min(line.rfind(" -a"), line.size())), expected) << c.name << ": " << line;
     }
@@ -114,20 +107,25 @@ TEST(MenuPick, EachPickDeliversWhereItShould) {
 // entry item, and CANCEL ends the run.
 TEST(FixedMenu, DropOpensTheDialogAndOnlyOkBringsTheMenuBack) {
     for (int button : {kOkButtonId, kCancelButtonId}) {
+        SCOPED_TRACE(button == kOkButtonId ? "OK" : "CANCEL");
         MenuRun run("[filter]\r\nAll\r\n>.*\r\n%end\r\n", false);
         RECT first = {}, again = {};
-        GetWindowRect(run.Start(nullptr), &first);
+        HWND menu = run.Start(nullptr);
+        ASSERT_NE(menu, nullptr) << button << ": the menu did not open\n" << ScreenReport();
+        GetWindowRect(menu, &first);
         TapKey('D');
         auto dialog = WaitForDialog(run.process->id());
-        ASSERT_TRUE(dialog.has_value()) << button << ": the option dialog did not open";
+        ASSERT_TRUE(dialog && dialog->optionDialog) << button << ": the option dialog did not open\n" << ScreenReport();
         PressButton(dialog->window, button);
-        Sleep(500);
-        HWND second = WaitForPopupMenu(button == kOkButtonId ? 15000 : 2000);
-        EXPECT_EQ(second != nullptr, button == kOkButtonId) << "whether the menu came back after button " << button;
+        if (button == kCancelButtonId) {
+            EXPECT_TRUE(run.process->ExpectEnd().has_value()) << "the run goes on after CANCEL";
+            continue;
+        }
+        HWND second = WaitForPopupMenu();
+        ASSERT_NE(second, nullptr) << "the menu did not come back after OK\n" << ScreenReport();
         GetWindowRect(second, &again);
         TapKey(VK_ESCAPE);
-        EXPECT_TRUE(run.process->Wait().has_value()) << button;
-        if (button == kCancelButtonId) continue;
+        EXPECT_TRUE(run.process->ExpectEnd().has_value());
         // Twice the centres' coordinates, which rounding may set 1 apart.
         EXPECT_LE(std::abs(again.left + again.right - first.left - first.right), 2) << "not centred on the same point";
         EXPECT_LE(std::abs(again.top + again.bottom - first.top - first.bottom), 2) << "not centred on the same point";

@@ -171,7 +171,7 @@ TEST(Names, EveryInputRoadDeliversEachFileOnceByAPathThatOpensIt) {
     for (const auto& [road, arguments, fill] : roads) {
         fill();
         KorvalProcess process(install.exe(), arguments, install.folder());
-        ASSERT_EQ(process.Wait(60000).value_or(99), 0u) << road;
+        ASSERT_EQ(process.ExpectEnd().value_or(99), 0u) << road;
         ExpectEveryFileOnce(tree, ClipboardText().value_or(""), ClipboardWideText().value_or(L""), road);
     }
 }
@@ -183,7 +183,7 @@ TEST(Names, AStartedProgramGetsTheTrueNames) {
     std::string recorder = install.InstallRecorder();
     WriteBytes(install.settingsPath(), std::string(kSettings) + "[exec]\r\n" + recorder + " | Rec\r\n>-x\r\n%end\r\n");
     KorvalProcess process(install.exe(), L"/#f=\"Text\" " + Quoted(tree.root), install.folder());
-    ASSERT_EQ(process.Wait(60000).value_or(99), 0u);
+    ASSERT_EQ(process.ExpectEnd().value_or(99), 0u);
     std::wstring line = install.RecordedWideCommandLine().value_or(L"");
     int count = 0;
     LPWSTR* arguments = CommandLineToArgvW(line.c_str(), &count);
@@ -216,11 +216,11 @@ TEST(Names, AFileWithoutAUsablePathIsLeftOutAndCounted) {
     SetClipboardText("untouched");
     KorvalProcess process(install.exe(), "/#f=\"Text\" /#e1 \"" + dir.path() + "\"", install.folder());
     auto box = WaitForDialog(process.id());
-    ASSERT_TRUE(box.has_value()) << "no message";
+    ASSERT_TRUE(box.has_value()) << "no message\n" << ScreenReport();
     EXPECT_EQ(ClipboardText().value_or(""), dir.path() + "\\ok.txt") << "the delivery comes first";
     EXPECT_EQ(box->title + ": " + box->text, "Korval: 扱えない名前またはパスの長さのため、1 件を対象から外しました。");
     PressButton(box->window, IDOK);
-    EXPECT_EQ(process.Wait().value_or(99), 0u);
+    EXPECT_EQ(process.ExpectEnd().value_or(99), 0u);
 }
 
 // The conversion seam: a name converts exactly or not at all, never best-fitted; without a short
@@ -293,7 +293,7 @@ TEST(Names, AnExtensionListComparesTheLongNamesExtension) {
     for (const auto& [name, arguments, expected] : runs) {
         SetClipboardText("untouched");
         KorvalProcess process(install.exe(), arguments, install.folder());
-        ASSERT_EQ(process.Wait().value_or(99), 0u) << name;
+        ASSERT_EQ(process.ExpectEnd().value_or(99), 0u) << name;
         EXPECT_EQ(Narrow(ClipboardWideText().value_or(L"")), Narrow(expected)) << name;
         EXPECT_EQ(IdOfAnsi(ClipboardText().value_or("")), IdOfWide(expected)) << name;
     }
