@@ -7,6 +7,7 @@
 #include <tlhelp32.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -33,13 +34,35 @@ std::string Folder(const std::string& path) {
     return slash == std::string::npos ? std::string() : path.substr(0, slash);
 }
 
+// Deletes `folder` (a \\?\ path) with everything in it, entry by entry, however long its paths.
+void RemoveWideTree(const std::wstring& folder) {
+    WIN32_FIND_DATAW entry;
+    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &entry);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            const std::wstring name = entry.cFileName, path = folder + L"\\" + name;
+            if (name == L"." || name == L"..") continue;
+            SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+                DeleteFileW(path.c_str());
+            } else if (entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+                RemoveDirectoryW(path.c_str());
+            } else {
+                RemoveWideTree(path);
+            }
+        } while (FindNextFileW(search, &entry));
+        FindClose(search);
+    }
+    RemoveDirectoryW(folder.c_str());
+}
+
+// Only a full path with a drive is removed. The shell's delete is not used: under Wine it loses its
+// way in a tree whose paths pass MAX_PATH and then deletes the files of the current folder.
 void RemoveTree(const std::string& path) {
-    std::string from = path + '\0';  // the shell takes a list ended by an empty name
-    SHFILEOPSTRUCTA operation = {};
-    operation.wFunc = FO_DELETE;
-    operation.pFrom = from.c_str();
-    operation.fFlags = FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT;
-    SHFileOperationA(&operation);
+    if (path.size() < 4 || path[1] != ':' || path[2] != '\\') return;
+    wchar_t wide[MAX_PATH];
+    if (MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, path.c_str(), -1, wide, MAX_PATH) == 0) return;
+    RemoveWideTree(std::wstring(L"\\\\?\\") + wide);
 }
 
 bool UnderWine() {
@@ -452,10 +475,10 @@ KorvalProcess::KorvalProcess(const std::string& exe, const std::string& argument
     buffer.push_back('\0');
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
-    if (!CreateProcessA(exe.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        workingFolder.empty() ? nullptr : workingFolder.c_str(), &startup, &info_)) {
-        info_ = PROCESS_INFORMATION{};
-    }
+    Start([&] {
+        return CreateProcessA(exe.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                              workingFolder.empty() ? nullptr : workingFolder.c_str(), &startup, &info_);
+    });
 }
 
 KorvalProcess::KorvalProcess(const std::string& exe, const std::wstring& arguments, const std::string& workingFolder) {
@@ -466,10 +489,32 @@ KorvalProcess::KorvalProcess(const std::string& exe, const std::wstring& argumen
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     std::wstring folder(workingFolder.begin(), workingFolder.end());
-    if (!CreateProcessW(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        folder.empty() ? nullptr : folder.c_str(), &startup, &info_)) {
+    Start([&] {
+        return CreateProcessW(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                              folder.empty() ? nullptr : folder.c_str(), &startup, &info_);
+    });
+}
+
+// Under load, Wine now and then refuses to create a process (seen once in some hundred starts), so
+// a refused start is tried again until kWindowDeadline. Each refusal is counted and said, so that a
+// start that never comes shows why.
+void KorvalProcess::Start(const std::function<BOOL()>& create) {
+    WaitUntil(kWindowDeadline, [&] {
+        if (create()) return true;
         info_ = PROCESS_INFORMATION{};
+        startError_ = GetLastError();
+        ++refusedStarts_;
+        return false;
+    });
+    if (refusedStarts_ > 0) {
+        std::printf("note: Wine refused to start the program %d times (last error %lu)%s\n", refusedStarts_,
+                    static_cast<unsigned long>(startError_), started() ? "; it started then" : "");
     }
+}
+
+std::string KorvalProcess::StartReport() const {
+    return "Korval could not be started: " + std::to_string(refusedStarts_) + " tries within " +
+           std::to_string(kWindowDeadline) + " ms, the last one refused with error " + std::to_string(startError_);
 }
 
 KorvalProcess::~KorvalProcess() {
@@ -511,7 +556,7 @@ std::optional<DWORD> KorvalProcess::ExpectEnd(DWORD milliseconds) {
     std::optional<DWORD> code = Wait(milliseconds);
     if (!code) {
         ADD_FAILURE() << (started() ? "Korval did not end within " + std::to_string(milliseconds) + " ms"
-                                    : std::string("Korval could not be started"))
+                                    : StartReport())
                       << "\n" << ScreenReport();
     }
     return code;
@@ -551,8 +596,9 @@ std::optional<DWORD> KorvalProcess::AnswerToEnd(const std::function<int(const Fo
         dialog.reset();
         menu = nullptr;
     }
-    ADD_FAILURE() << "Korval did not end within " << milliseconds << " ms; last " << Utf8(last) << "\n"
-                  << ScreenReport();
+    ADD_FAILURE() << (started() ? "Korval did not end within " + std::to_string(milliseconds) + " ms; last " + Utf8(last)
+                                : StartReport())
+                  << "\n" << ScreenReport();
     return std::nullopt;
 }
 

@@ -119,7 +119,11 @@ public:
                                      DWORD milliseconds = kEndDeadline);
 
 private:
+    void Start(const std::function<BOOL()>& create);
+    std::string StartReport() const;  // why the process is not there
     PROCESS_INFORMATION info_{};
+    DWORD startError_ = 0;
+    int refusedStarts_ = 0;
 };
 
 // Ends every running process started from a file named `exeName`; returns how many there were.
