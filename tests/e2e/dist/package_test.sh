@@ -15,6 +15,9 @@ zip=$(ls "$work"/pack/*.zip) && folder=$(basename "$zip" .zip)
 shipped="Korval.exe Korval.ini Korval.txt KorvalSetup.exe" && [ "${2:-0}" = 1 ] && shipped+=" BREGEXP.DLL"
 expect_eq "the zip's files" "$(printf "$folder/%s\n" $shipped | sort)" "$(unzip -Z1 "$zip" | grep -v '/$' | sort)"
 
+# A display of its own: two Wine prefixes on one display share its clipboard selection, and the one
+# that takes it empties the other's clipboard under the tests that run next.
+unset DISPLAY
 korval_start_display && wineboot -i >/dev/null 2>&1
 wine "$bin/keepalive.exe" >/dev/null 2>&1 &  # keeps Wine's services up between the programs below
 app='C:\Korval テスト' c=$WINEPREFIX/drive_c dir=$WINEPREFIX/drive_c/"Korval テスト"
