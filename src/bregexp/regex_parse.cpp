@@ -195,13 +195,24 @@ class Modifiers {
  public:
   explicit Modifiers(Flags* flags) : flags_(flags) {}
 
+  // The flag that i, m, s or n sets and clears; null for the other letters.
+  bool* Switch(Code letter) {
+    switch (letter) {
+      case 'i': return &flags_->i;
+      case 'm': return &flags_->m;
+      case 's': return &flags_->s;
+      case 'n': return &flags_->n;
+      default: return nullptr;
+    }
+  }
+
   // Null when the letter is accepted; otherwise the reason.
   const char* On(Code letter) {
+    if (bool* flag = Switch(letter)) {
+      *flag = true;
+      return nullptr;
+    }
     switch (letter) {
-      case 'i': flags_->i = true; return nullptr;
-      case 'm': flags_->m = true; return nullptr;
-      case 's': flags_->s = true; return nullptr;
-      case 'n': flags_->n = true; return nullptr;
       case 'x': ++x_; return nullptr;
       case 'p': case 'o': case 'g': case 'c': return nullptr;
       case 'a': case 'd': case 'l': case 'u':
@@ -217,11 +228,11 @@ class Modifiers {
   }
 
   const char* Off(Code letter) {
+    if (bool* flag = Switch(letter)) {
+      *flag = false;
+      return nullptr;
+    }
     switch (letter) {
-      case 'i': flags_->i = false; return nullptr;
-      case 'm': flags_->m = false; return nullptr;
-      case 's': flags_->s = false; return nullptr;
-      case 'n': flags_->n = false; return nullptr;
       case 'x': x_off_ = true; return nullptr;
       case 'p': case 'o': case 'g': case 'c': return nullptr;
       case 'a': case 'd': case 'l': case 'u': return "charset flag after -";
