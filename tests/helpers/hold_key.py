@@ -2,7 +2,8 @@
 # Test helper: holds one key down on the X display, so that the display reports it held while a
 # Wine program holds it too. Arguments: the key's X name (such as Shift_L), the file to create
 # once the key is down, and the file whose appearance lets the key go; the first file is deleted
-# once the key is up again. The key goes up by itself when the test program ends or a deadline passes.
+# once the key is up again. The key goes up by itself when a deadline passes, and the helper ends
+# with the display.
 import ctypes
 import os
 import sys
@@ -25,9 +26,10 @@ def main():
     xtest.XTestFakeKeyEvent(display, keycode, True, 0)
     x11.XSync(display, False)
     open(held_path, "w").close()
-    parent = os.getppid()
     deadline = time.monotonic() + DEADLINE_SECONDS
-    while not os.path.exists(release_path) and os.getppid() == parent and time.monotonic() < deadline:
+    # A round trip ends the helper through Xlib's fatal-error handler once the display is gone.
+    while not os.path.exists(release_path) and time.monotonic() < deadline:
+        x11.XSync(display, False)
         time.sleep(POLL_SECONDS)
     xtest.XTestFakeKeyEvent(display, keycode, False, 0)
     x11.XSync(display, False)

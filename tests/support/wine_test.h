@@ -7,9 +7,11 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <functional>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace korval_test {
@@ -179,9 +181,16 @@ public:
     HeldKey(const HeldKey&) = delete;
     HeldKey& operator=(const HeldKey&) = delete;
 
+    // True once the global key state, read every millisecond, showed the key up while it was held:
+    // what a program under test read meanwhile is then no proof of anything.
+    bool Lost() const { return lost_; }
+
 private:
     WORD key_;
     std::optional<TempDir> signals_;  // the files through which hold_key.py reports and is told to let go
+    std::atomic<bool> lost_{false};
+    std::atomic<bool> letGo_{false};
+    std::thread watcher_;
 };
 
 // Moves the pointer to the screen's bottom-right corner, where no window of the tests opens: a

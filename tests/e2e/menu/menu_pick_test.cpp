@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <optional>
 #include <string>
@@ -72,34 +73,66 @@ TEST(MenuPick, EachPickDeliversWhereItShould) {
         {"version", "", false, nullptr, 0, {'V'}, "バージョン情報: 「Korval」Ver.2.04\r\n\r\n 2008年09月26日",
          &MenuRun::before, false},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    // What one run of a row showed; `lost` when the held key was seen up meanwhile.
+    struct Seen {
+        bool closed = false; std::optional<FoundWindow> box; bool startedBeforeAnswer = false;
+        bool ended = false; bool lost = false;
+        std::string clipboard, expectedClipboard, line, expectedLine, screen;
+    };
+    auto runRow = [folders](const Case& c) {
+        Seen seen;
         MenuRun run(c.sections, c.sections == folders);
         if (c.library) run.install.CopyRegexpLibrary();
         HWND menu = run.Start(c.switches);
-        ASSERT_NE(menu, nullptr) << c.name << ": the menu did not open\n" << ScreenReport();
+        if (menu == nullptr) {
+            seen.screen = "the menu did not open\n" + ScreenReport();
+            return seen;
+        }
         // Enter and Up start from the first item, which Korval highlights; the key is held while
         // the pointer is parked, away from Korval's windows.
-        if (c.keys.front() == VK_RETURN || c.keys.front() == VK_UP) {
-            ASSERT_TRUE(WaitForFirstItemHighlighted(menu)) << "no item highlighted\n" << ScreenReport();
+        if ((c.keys.front() == VK_RETURN || c.keys.front() == VK_UP) && !WaitForFirstItemHighlighted(menu)) {
+            seen.screen = "no item highlighted\n" + ScreenReport();
+            return seen;
         }
         std::optional<HeldKey> held;
         if (c.held != 0) held.emplace(c.held);
         for (WORD key : c.keys) Press(menu, key);
         // Held keys are read once the menu has closed; a message comes while they are still down.
-        auto box = *c.message ? WaitForDialog(run.process->id()) : std::nullopt;
-        EXPECT_TRUE(*c.message ? box.has_value() : WaitForPopupMenuToClose(menu))
-            << c.name << ": " << (*c.message ? "no message came" : "the menu stayed") << "\n" << ScreenReport();
-        EXPECT_EQ(box ? box->title + ": " + box->text : "", c.message) << c.name;
-        EXPECT_FALSE(box && run.install.RecorderStarted()) << c.name << ": the program started before the answer";
+        seen.box = *c.message ? WaitForDialog(run.process->id()) : std::nullopt;
+        seen.closed = *c.message ? seen.box.has_value() : WaitForPopupMenuToClose(menu);
+        if (!seen.closed) seen.screen = (*c.message ? "no message came\n" : "the menu stayed\n") + ScreenReport();
+        seen.startedBeforeAnswer = seen.box && run.install.RecorderStarted();
+        seen.lost = held && held->Lost();
         held.reset();
-        if (box) PressButton(box->window, IDOK);
-        ASSERT_TRUE(run.process->ExpectEnd().has_value()) << c.name;
-        EXPECT_EQ(ClipboardText().value_or(""), run.*c.clipboard) << c.name;
+        if (seen.box) PressButton(seen.box->window, IDOK);
+        seen.ended = run.process->ExpectEnd().has_value();
+        seen.clipboard = ClipboardText().value_or("");
         // The recorder's command line ends with its own argument, then the paths unless they were copied.
         std::string line = run.install.RecorderStarted() ? run.install.RecordedCommandLine().value_or("") : "";
-        std::string expected = !c.started ? "" : c.clipboard == &MenuRun::before ? " -a " + run.folder : " -a";
-        EXPECT_EQ(line.substr(std::min(line.rfind(" -a"), line.size())), expected) << c.name << ": " << line;
+        seen.line = line.substr(std::min(line.rfind(" -a"), line.size()));
+        seen.expectedClipboard = run.*c.clipboard;
+        seen.expectedLine = !c.started ? "" : c.clipboard == &MenuRun::before ? " -a " + run.folder : " -a";
+        return seen;
+    };
+    constexpr int kTries = 3;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        // A run in which Wine let go of the held key proves nothing about Korval: it runs again.
+        Seen seen;
+        for (int attempt = 1; attempt <= kTries; ++attempt) {
+            seen = runRow(c);
+            if (!seen.lost) break;
+            std::printf("%s: Wine let go of the held key during run %d%s\n", c.name, attempt,
+                        attempt < kTries ? "; the row runs again" : "");
+        }
+        ASSERT_FALSE(seen.lost) << c.name << ": Wine let go of the held key in each of " << kTries << " runs";
+        EXPECT_TRUE(seen.closed) << c.name << (c.held != 0 ? " (Wine's key state showed the key held throughout)" : "")
+                                 << ": " << seen.screen;
+        EXPECT_EQ(seen.box ? seen.box->title + ": " + seen.box->text : "", c.message) << c.name;
+        EXPECT_FALSE(seen.startedBeforeAnswer) << c.name << ": the program started before the answer";
+        EXPECT_TRUE(seen.ended) << c.name;
+        EXPECT_EQ(seen.clipboard, seen.expectedClipboard) << c.name;
+        EXPECT_EQ(seen.line, seen.expectedLine) << c.name;
     }
 }
 
