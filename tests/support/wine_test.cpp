@@ -734,19 +734,16 @@ HeldKey::HeldKey(WORD key) : key_(key) {
         }
     }
     KeyDown(key_);
-    watcher_ = std::thread([this] {
-        while (!letGo_) {
-            if ((GetAsyncKeyState(key_) & 0x8000) == 0) lost_ = true;
-            Sleep(1);
-        }
-    });
+}
+
+bool HeldKey::Lost() {
+    if ((GetAsyncKeyState(key_) & 0x8000) == 0) lost_ = true;
+    return lost_;
 }
 
 // The display lets go first: a report of its key state that comes in between can then only
 // release the key in Wine, never press it again.
 HeldKey::~HeldKey() {
-    letGo_ = true;
-    watcher_.join();
     if (signals_) {
         const std::string held = *signals_ / "held";
         WriteBytes(*signals_ / "release", "");

@@ -7,11 +7,9 @@
 
 #include <windows.h>
 
-#include <atomic>
 #include <functional>
 #include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace korval_test {
@@ -181,16 +179,15 @@ public:
     HeldKey(const HeldKey&) = delete;
     HeldKey& operator=(const HeldKey&) = delete;
 
-    // True once the global key state, read every millisecond, showed the key up while it was held:
-    // what a program under test read meanwhile is then no proof of anything.
-    bool Lost() const { return lost_; }
+    // Reads the global key state; true once any reading showed the key up while it was held: what
+    // a program under test read meanwhile is then no proof of anything. A key that Wine lets go
+    // stays up until the display reports it again, so the waits that ask this catch it.
+    bool Lost();
 
 private:
     WORD key_;
     std::optional<TempDir> signals_;  // the files through which hold_key.py reports and is told to let go
-    std::atomic<bool> lost_{false};
-    std::atomic<bool> letGo_{false};
-    std::thread watcher_;
+    bool lost_ = false;
 };
 
 // Moves the pointer to the screen's bottom-right corner, where no window of the tests opens: a

@@ -73,7 +73,7 @@ TEST(MenuPick, EachPickDeliversWhereItShould) {
         {"version", "", false, nullptr, 0, {'V'}, "バージョン情報: 「Korval」Ver.2.04\r\n\r\n 2008年09月26日",
          &MenuRun::before, false},
     };
-    // What one run of a row showed; `lost` when the held key was seen up meanwhile.
+    // What one run of a row showed; `lost` when the held key was seen up while the run read it.
     struct Seen {
         bool closed = false; std::optional<FoundWindow> box; bool startedBeforeAnswer = false;
         bool ended = false; bool lost = false;
