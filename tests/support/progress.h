@@ -29,6 +29,16 @@ inline HWND FindProgressWindow(DWORD processId) {
     return search.found;
 }
 
+// Waits for the progress window of `process`; null when the process ended or kWindowDeadline
+// passed first.
+inline HWND WaitForProgressWindow(KorvalProcess& process) {
+    HWND window = nullptr;
+    WaitUntil(kWindowDeadline, [&] {
+        return (window = FindProgressWindow(process.id())) != nullptr || process.Wait(0).has_value();
+    });
+    return window;
+}
+
 // The count in the window's note "検索N件", or -1 when the note does not have that form.
 inline int ProgressCount(HWND window) {
     const std::string head = "検索", note = WindowText(GetDlgItem(window, 104));

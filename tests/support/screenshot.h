@@ -65,11 +65,4 @@ inline Screenshot CaptureScreen() {
     return shot;
 }
 
-// A screenshot is kept for a person to look at when KORVAL_SCREENSHOTS names a folder.
-inline void KeepScreenshot(const Screenshot& shot, const std::string& name) {
-    char folder[MAX_PATH];
-    DWORD length = GetEnvironmentVariableA("KORVAL_SCREENSHOTS", folder, MAX_PATH);
-    if (length > 0 && length < MAX_PATH) shot.Save(std::string(folder) + "\\" + name);
-}
-
 }  // namespace korval_test

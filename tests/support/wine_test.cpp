@@ -602,11 +602,6 @@ std::optional<DWORD> KorvalProcess::AnswerToEnd(const std::function<int(const Fo
     return std::nullopt;
 }
 
-std::optional<DWORD> RunKorval(const KorvalInstall& install, const std::string& arguments, DWORD milliseconds) {
-    KorvalProcess process(install.exe(), arguments, install.folder());
-    return process.ExpectEnd(milliseconds);
-}
-
 void SetClipboardText(const std::string& bytes) {
     PutOnClipboard({{CF_TEXT, bytes + '\0'}});
 }
@@ -665,12 +660,8 @@ std::optional<std::basic_string<Char>> ClipboardTextOf(UINT format, DWORD millis
 
 }  // namespace
 
-std::optional<std::string> ReadClipboardText(DWORD milliseconds) {
-    return ClipboardTextOf<char>(CF_TEXT, milliseconds);
-}
-
 std::optional<std::string> ClipboardText() {
-    return ReadClipboardText(kClipboardDeadline);
+    return ClipboardTextOf<char>(CF_TEXT, kClipboardDeadline);
 }
 
 std::optional<std::wstring> ClipboardWideText() {
@@ -795,10 +786,6 @@ bool PumpMessagesUntil(DWORD milliseconds, const std::function<bool()>& done) {
         }
         return done();
     });
-}
-
-void PumpMessages(DWORD milliseconds) {
-    PumpMessagesUntil(milliseconds, [] { return false; });
 }
 
 }  // namespace korval_test

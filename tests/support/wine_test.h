@@ -129,21 +129,15 @@ private:
 // Ends every running process started from a file named `exeName`; returns how many there were.
 int EndProcessesNamed(const char* exeName);
 
-// Runs Korval to its end and returns the exit code; nullopt (and a test failure saying what was
-// on screen) when it did not end within `milliseconds`.
-std::optional<DWORD> RunKorval(const KorvalInstall& install, const std::string& arguments,
-                               DWORD milliseconds = kEndDeadline);
-
 // The real clipboard. A clipboard that another program keeps open past kClipboardDeadline is a
 // test failure that names the program and says what was on screen.
 void SetClipboardText(const std::string& bytes);
 void SetClipboardFiles(const std::vector<std::string>& paths, bool alsoText = false, const std::string& text = "");
 void ClearClipboard();
 // The clipboard's text (nullopt when it holds none), read as soon as no other program holds the
-// clipboard open, waiting up to `milliseconds` for that. Read it as soon as the program that put
+// clipboard open, waiting up to kClipboardDeadline for that. Read it as soon as the program that put
 // it there has ended: Wine drops the text a few seconds after the last Wine program has ended.
-std::optional<std::string> ReadClipboardText(DWORD milliseconds = kClipboardDeadline);
-std::optional<std::string> ClipboardText();  // ReadClipboardText with its deadline
+std::optional<std::string> ClipboardText();
 // Wide forms: a file list of wide names (CF_HDROP), text as CF_UNICODETEXT alone, and the
 // clipboard's CF_UNICODETEXT.
 void SetClipboardWideFiles(const std::vector<std::wstring>& paths);
@@ -202,8 +196,6 @@ bool WaitForFirstItemHighlighted(HWND menu, DWORD milliseconds = kWindowDeadline
 // while a menu has it grabbed.
 void Click(HWND window, WORD button);
 
-// Pumps the messages of the calling thread for `milliseconds`.
-void PumpMessages(DWORD milliseconds);
 // Pumps the messages of the calling thread until `done` holds; false when `milliseconds` passed first.
 bool PumpMessagesUntil(DWORD milliseconds, const std::function<bool()>& done);
 

@@ -69,10 +69,7 @@ TEST(Roads, EachCommandLineTakesItsRoad) {
         Pick pick = Pick::Escape;
         std::string before = "untouched";  // the clipboard at start
     } cases[] = {
-        {"no switch: the entry menu", settings, targets, true, false, "", "untouched"},
         {"a named filter runs without a menu", settings, "/#f=\"text\" /#e1 " + targets, false, false, "", a},
-        {"an unknown name is a pattern list", settings, "/#f=\".log;.txt\" /#e1 " + targets, false, false, "",
-         a + "\r\n" + b},
         {"a named filter with a bare /#r: menu", settings, "/#f=\"Text\" /#r " + targets, true, false, "",
          "untouched"},
         {"bare /#f: menu", settings, "/#f " + targets, true, false, "", "untouched"},

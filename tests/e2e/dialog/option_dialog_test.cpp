@@ -107,7 +107,6 @@ TEST_F(OptionDialog, ScreenshotShowsTheControlsAtTheirPositionsAndTheDialogIsDra
         return std::all_of(std::begin(controls), std::end(controls),
                            [&](const Expected& control) { return drawn(control.id) > 10; });
     });
-    KeepScreenshot(shot, "dialog.bmp");
     for (const Expected& expected : controls) {
         HWND control = GetDlgItem(dialog_, expected.id);
         LOGFONTA font = {};

@@ -36,7 +36,10 @@ TEST(SampleEntries, EachEntryDeliversWhatItsLabelSays) {
             expected += (expected.empty() ? "" : "\r\n") + (name == "." ? tree.path() : tree / name);
         }
         ClearClipboard();
-        EXPECT_TRUE(RunKorval(install, option + " /#e1 \"" + tree.path() + "\"").has_value()) << option;
+        EXPECT_TRUE(KorvalProcess(install.exe(), option + " /#e1 \"" + tree.path() + "\"", install.folder())
+                        .ExpectEnd()
+                        .has_value())
+            << option;
         EXPECT_EQ(ClipboardText().value_or("(no text)"), expected) << option;
     }
 }

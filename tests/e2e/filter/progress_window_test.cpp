@@ -24,10 +24,7 @@ TEST(ProgressWindow, ShowsTheGrowingCountAndTheFullBarOnScreenDuringALongRun) {
     for (int i = 0; i < 500; ++i) arguments += " \"" + tree / "big" + "\"";
     KorvalInstall install("[system]\r\n@sub\r\n@bar\r\n%end\r\n[filter]\r\nText\r\n>.txt\r\n%end\r\n");
     KorvalProcess process(install.exe(), arguments, install.folder());
-    HWND window = nullptr;
-    WaitUntil(kWindowDeadline, [&] {
-        return (window = FindProgressWindow(process.id())) != nullptr || process.Wait(0).has_value();
-    });
+    HWND window = WaitForProgressWindow(process);
     ASSERT_NE(window, nullptr) << "no progress window appeared\n" << ScreenReport();
     RECT place, expected = {GetSystemMetrics(SM_CXSCREEN) / 2 - 75, GetSystemMetrics(SM_CYMAXIMIZED) / 2 - 35, 0, 0};
     expected.right = expected.left + 150;
@@ -62,7 +59,6 @@ TEST(ProgressWindow, ShowsTheGrowingCountAndTheFullBarOnScreenDuringALongRun) {
         return second > first && changed > 0 && filled >= (bar.right - bar.left) * 9 / 10;
     });
     ASSERT_TRUE(IsWindow(window)) << "the run ended too early to be watched";
-    KeepScreenshot(after, "progress_window.bmp");
     EXPECT_EQ(WindowText(GetDlgItem(window, 102)), "フィルタ実行中");
     EXPECT_GT(second, first) << "the count goes on after the bar is full";
     EXPECT_GT(changed, 0) << "the new count did not reach the screen";
@@ -94,10 +90,7 @@ TEST(ProgressWindow, MessagesSentToTheMainWindowDuringARunNeitherRestartNorEndIt
     HWND listener = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
     ASSERT_TRUE(AddClipboardFormatListener(listener));
     KorvalProcess process(install.exe(), arguments, install.folder());
-    HWND window = nullptr;
-    WaitUntil(kWindowDeadline, [&] {
-        return (window = FindProgressWindow(process.id())) != nullptr || process.Wait(0).has_value();
-    });
+    HWND window = WaitForProgressWindow(process);
     ASSERT_NE(window, nullptr) << "no progress window appeared\n" << ScreenReport();
     HWND main = nullptr;
     for (HWND found = nullptr; !main && (found = FindWindowExA(nullptr, found, "Korval", "Korval"));) {

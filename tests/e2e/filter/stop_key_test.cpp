@@ -91,10 +91,7 @@ TEST(StopKey, APressHeldSinceTheStartDoesNotCountButTheNextOneDoes) {
     LongRun run("@bar\r\n");
     KeyDown(VK_ESCAPE);
     KorvalProcess process(run.install.exe(), "/#r=\"Hit\"" + run.targets, run.install.folder());
-    HWND window = nullptr;
-    WaitUntil(kWindowDeadline, [&] {
-        return (window = FindProgressWindow(process.id())) != nullptr || process.Wait(0).has_value();
-    });
+    HWND window = WaitForProgressWindow(process);
     bool counting = window != nullptr && WaitForRepaints(window, 3);
     std::string seen = counting ? "" : ScreenReport();
     KeyUp(VK_ESCAPE);

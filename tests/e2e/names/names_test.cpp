@@ -58,22 +58,14 @@ std::optional<FileId> IdOfWide(const std::wstring& path) {
                             OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
 }
 
-std::vector<std::string> SplitLines(const std::string& text) {
-    std::vector<std::string> lines;
+// The lines of a clipboard text, split at CR LF.
+template <typename Char>
+std::vector<std::basic_string<Char>> SplitLines(const std::basic_string<Char>& text) {
+    const Char lineEnd[] = {Char('\r'), Char('\n'), Char(0)};
+    std::vector<std::basic_string<Char>> lines;
     for (size_t start = 0; start <= text.size();) {
-        size_t end = text.find("\r\n", start);
-        if (end == std::string::npos) end = text.size();
-        lines.push_back(text.substr(start, end - start));
-        start = end + 2;
-    }
-    return lines;
-}
-
-WidePaths SplitWideLines(const std::wstring& text) {
-    WidePaths lines;
-    for (size_t start = 0; start <= text.size();) {
-        size_t end = text.find(L"\r\n", start);
-        if (end == std::wstring::npos) end = text.size();
+        size_t end = text.find(lineEnd, start);
+        if (end == std::basic_string<Char>::npos) end = text.size();
         lines.push_back(text.substr(start, end - start));
         start = end + 2;
     }
@@ -134,7 +126,7 @@ void ExpectEveryFileOnce(const HostileTree& tree, const std::string& text, const
         EXPECT_TRUE(!id || seen.insert(*id).second) << road << ": a second line for the file of \"" << line << "\"";
     }
     EXPECT_EQ(seen.size(), tree.files.size()) << road << ": delivered\n" << text;
-    WidePaths trueNames = SplitWideLines(wide), expected = tree.files;
+    WidePaths trueNames = SplitLines(wide), expected = tree.files;
     std::sort(trueNames.begin(), trueNames.end());
     std::sort(expected.begin(), expected.end());
     std::vector<std::string> got, want;

@@ -12,17 +12,6 @@
 #include "common/tables.h"
 #include "filter/engine.h"
 
-TEST(Sort, RowsB1B2AWithEqualKeysB1AndB2EndAsAB2B1) {
-    const std::vector<std::string> rows = {"C:\\B\\X.TXT", "c:\\b\\x.txt", "C:\\a\\a.txt"};
-    for (int mode : {kSortModePath, kSortModeName}) {
-        for (size_t i = 0; i < rows.size(); ++i) std::strcpy(ResultList.files[i], rows[i].c_str());
-        SortRows(ResultList.files, 3, mode, false);
-        EXPECT_EQ(std::vector<std::string>(ResultList.files, ResultList.files + 3),
-                  (std::vector<std::string>{rows[2], rows[1], rows[0]}))
-            << "mode " << mode;
-    }
-}
-
 // SortRows against the plain exchange sort it stands for: every pair of positions compared once with
 // CompareStringA on the rows' keys, swapped when the first collates after the second. Few distinct
 // parts make many keys equal, which is where the two orders could part.

@@ -52,20 +52,3 @@ TEST(SplitTargets, CommandLineAndLineModeUpToOneThousandEntries) {
         EXPECT_EQ(std::make_pair(Folders(), Files()), std::make_pair(folders, files)) << name;
     }
 }
-
-// Every caller stores through StoreTarget, so a full table refuses there, whoever calls.
-TEST(StoreTarget, AFullTableTakesNoMoreFoldersOrFiles) {
-    TempDir tree;
-    MakeTree(tree.path(), {"dir\\", "file.txt"});
-    for (const bool folders : {true, false}) {
-        TargetFolderCount = folders ? kMaxTargets : 0;
-        TargetFileCount = kMaxTargets - TargetFolderCount;
-        for (const std::string& path : {tree / "dir", tree / "file.txt"}) {
-            char row[kRowBytes];
-            lstrcpyA(row, path.c_str());
-            EXPECT_EQ(StoreTarget(row), 1) << path;
-        }
-        EXPECT_EQ(std::make_pair(TargetFolderCount, TargetFileCount), std::make_pair(folders ? kMaxTargets : 0,
-                                                                                   folders ? 0 : kMaxTargets));
-    }
-}
