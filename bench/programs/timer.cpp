@@ -1,6 +1,6 @@
 // Times programs from inside Wine, so that Wine's own start-up is not counted. Reads a plan file
 // (system code page) of lines "name<TAB>working folder<TAB>command line", runs one round to warm
-// the caches, then `rounds` rounds of every line in turn, and prints "name median-ms min-ms" per
+// the caches, then `rounds` rounds of every line, and prints "name median-ms min-ms" per
 // line. Usage: timer <rounds> <plan file>.
 #include <windows.h>
 
@@ -73,8 +73,14 @@ int main(int argc, char** argv) {
     std::vector<Line> plan = ReadPlan(argv[2]);
     if (plan.empty() || rounds < 1) return 2;
     for (Line& line : plan) Time(line);
+    // Each round starts one line further on, so that every program follows each of the others in
+    // turn: a program runs slower right after some others have ended, and a fixed order would
+    // charge that to the same program every round.
     for (int round = 0; round < rounds; ++round) {
-        for (Line& line : plan) line.times.push_back(Time(line));
+        for (size_t i = 0; i < plan.size(); ++i) {
+            Line& line = plan[(static_cast<size_t>(round) + i) % plan.size()];
+            line.times.push_back(Time(line));
+        }
     }
     for (Line& line : plan) {
         std::sort(line.times.begin(), line.times.end());
