@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -73,14 +74,15 @@ int main(int argc, char** argv) {
     std::vector<Line> plan = ReadPlan(argv[2]);
     if (plan.empty() || rounds < 1) return 2;
     for (Line& line : plan) Time(line);
-    // Each round starts one line further on, so that every program follows each of the others in
-    // turn: a program runs slower right after some others have ended, and a fixed order would
-    // charge that to the same program every round.
+    // Each round runs the lines in an order of its own, shuffled from a fixed seed: a program runs
+    // slower right after some others have ended, and a fixed order would charge that to the same
+    // program every round.
+    std::vector<size_t> order(plan.size());
+    for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::mt19937 shuffle(2026);
     for (int round = 0; round < rounds; ++round) {
-        for (size_t i = 0; i < plan.size(); ++i) {
-            Line& line = plan[(static_cast<size_t>(round) + i) % plan.size()];
-            line.times.push_back(Time(line));
-        }
+        std::shuffle(order.begin(), order.end(), shuffle);
+        for (size_t i : order) plan[i].times.push_back(Time(plan[i]));
     }
     for (Line& line : plan) {
         std::sort(line.times.begin(), line.times.end());
