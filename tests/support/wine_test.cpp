@@ -725,6 +725,13 @@ HeldKey::HeldKey(WORD key) : key_(key) {
         }
     }
     KeyDown(key_);
+    // Wine answers GetAsyncKeyState from a thread's cached copy of the key state, without asking
+    // the server, while that copy is under 50 ms old, and input from another process does not
+    // renew it. Korval's menu sends its own keystroke when it opens, which renews its copy while
+    // this key is still up; a click within 50 ms of that would be read against the stale copy. No
+    // state shows when that copy has aged, so the key stays down for twice its lifetime before
+    // anything else happens. Load only lengthens the gap.
+    Sleep(2 * kWineKeyStateCacheMilliseconds);
 }
 
 bool HeldKey::Lost() {

@@ -20,6 +20,7 @@ constexpr DWORD kEndDeadline = 60000;        // for a Korval run, or a program i
 constexpr DWORD kWindowDeadline = 30000;     // for a window to appear complete, or to go
 constexpr DWORD kClipboardDeadline = 10000;  // for another program to close the clipboard
 constexpr DWORD kPollMilliseconds = 20;
+constexpr DWORD kWineKeyStateCacheMilliseconds = 50;  // how long Wine trusts a thread's copy of the key state
 static_assert(kPollMilliseconds * 10 <= kClipboardDeadline && kClipboardDeadline <= kWindowDeadline &&
                   kWindowDeadline <= kEndDeadline,
               "every deadline leaves room for many polls, and a run outlasts the windows it shows");
