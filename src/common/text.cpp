@@ -3,6 +3,7 @@
 
 #include <shlwapi.h>
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -47,9 +48,9 @@ size_t CopyField(char* field, size_t size, std::string_view text) {
     size_t keep = 0;
     size_t limit = size - 1;
     while (keep < text.size()) {
-        size_t width = (IsLeadByte(static_cast<unsigned char>(text[keep])) && keep + 1 < text.size()) ? 2 : 1;
+        size_t width = IsLeadByte(static_cast<unsigned char>(text[keep])) ? 2 : 1;
         if (keep + width > limit) break;
-        keep += width;
+        keep = std::min(keep + width, text.size());
     }
     std::memcpy(field, text.data(), keep);
     field[keep] = '\0';

@@ -33,8 +33,9 @@ void SplitPath(const char* path, PathParts* parts);
 bool NamesEqual(const char* a, const char* b);
 
 // Copies at most `size` - 1 bytes of `text` into `field` and terminates it. A cut never leaves
-// half a double-byte character behind: the lead byte is dropped with its trail. Returns the
-// number of bytes stored.
+// half a double-byte character behind: the lead byte is dropped with its trail. A lead byte that
+// ends the text keeps room for the trail it lacks, so a full field always ends on a whole
+// character. Returns the number of bytes stored.
 size_t CopyField(char* field, size_t size, std::string_view text);
 
 // Joins `head` and `tail` into `field` of `size` bytes. A joined text that does not fit is

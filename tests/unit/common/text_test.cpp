@@ -35,7 +35,7 @@ TEST(TextRules, NamesCutsAndKinds) {
                               {"ａ", "Ａ", "1"}};
     for (const auto& c : equal) EXPECT_EQ(NamesEqual(c[0], c[1]), c[2][0] == '1') << c[0] << " / " << c[1];
     char field[5];
-    const char* cuts[][2] = {{"abc表", "abc"}, {"ab表x", "ab表"}, {"abcdef", "abcd"}};
+    const char* cuts[][2] = {{"abc表", "abc"}, {"ab表x", "ab表"}, {"abcdef", "abcd"}, {"abc\x83", "abc"}, {"ab\x83", "ab\x83"}};
     for (const auto& c : cuts) {
         CopyField(field, sizeof field, c[0]);
         EXPECT_STREQ(field, c[1]) << c[0];

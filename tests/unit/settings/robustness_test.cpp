@@ -1,12 +1,19 @@
 // Generated, mutated and extreme settings texts never leave the tables broken.
 
+#include <cstdlib>
 #include <cstring>
 #include <random>
 
 #include "common/text.h"
 #include "fixture.h"
 
-static std::mt19937 engine(20261206);
+// KORVAL_FUZZ_SEED and KORVAL_FUZZ_INPUTS run other and longer series than the one CI runs.
+static unsigned long FromEnvironment(const char* name, unsigned long fallback) {
+    const char* value = std::getenv(name);
+    return value != nullptr && *value != '\0' ? std::strtoul(value, nullptr, 10) : fallback;
+}
+static const unsigned long kSeed = FromEnvironment("KORVAL_FUZZ_SEED", 20261206);
+static std::mt19937 engine(kSeed);
 static size_t Below(size_t bound) { return bound == 0 ? 0 : engine() % bound; }
 
 // Random edits: a byte; a piece of real settings, a lead or a zero byte; a cut; a copied run; a long run.
@@ -65,15 +72,19 @@ TEST(SettingsRobustness, GeneratedMutatedAndExtremeTextsKeepTheTablesSound) {
     std::string pairs, entries;
     for (int i = 0; i < 5000; ++i) pairs += "k" + std::to_string(i) + " | v\r\n";
     for (int i = 0; i < 5000; ++i) entries += (i % 2 ? view : "L" + std::to_string(i)) + "\r\n>.e;x\r\n";
-    // Empty, unterminated and huge texts; the last one fills every table.
+    // Empty, unterminated and huge texts, and the findings of long runs; the last one fills every table.
     const std::string extremes[] = {"", "[filter]" + std::string(100000, 'a'),
+        "[regexp]\r\n" + std::string(258, '>') + "\x83\t\t\r\n",
         "[filter]\r\nA\r\n>" + std::string(10 << 20, '.') + "\r\n",
         "[system]\r\n@param\r\n" + pairs + "[filter]\r\n" + entries + "[regexp]\n" + entries + "[exec]\n" + entries};
-    constexpr int kGenerated = 24000;
-    for (int i = 0; i < kGenerated + 4; ++i) {
+    const unsigned long generated = FromEnvironment("KORVAL_FUZZ_INPUTS", 24000);
+    for (unsigned long i = 0; i < generated + std::size(extremes); ++i) {
         Reset();
-        Parse(i >= kGenerated ? extremes[i - kGenerated] : i % 2 ? Mutate(seed, 1 + Below(8)) : Mutate("", Below(300)));
-        ASSERT_TRUE(TablesSound()) << "input " << i;
+        const std::string text = i >= generated ? extremes[i - generated] : i % 2 ? Mutate(seed, 1 + Below(8))
+                                                                                  : Mutate("", Below(300));
+        Parse(text);
+        ASSERT_TRUE(TablesSound()) << "seed " << kSeed << ", input " << i << ": "
+                                   << (text.size() <= 4096 ? ::testing::PrintToString(text) : "a long text");
     }
     EXPECT_EQ(std::make_tuple(ParamEntryCount, FilterEntryCount, RegexpEntryCount, ExecEntryCount,
                               std::string(ExecEntry[19].arguments)), std::make_tuple(10, 20, 20, 20, ".e;x"))
