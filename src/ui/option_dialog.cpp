@@ -66,8 +66,9 @@ void LayOutDialog(HWND dialog) {
     PlaceMenu();
     int dpi = DpiAtPoint({MenuPosition.x, MenuPosition.y});
     SizeDialog(dialog, MenuPosition.x, MenuPosition.y, dpi);
-    if (WindowDpi(dialog) != dpi) {
-        dpi = WindowDpi(dialog);
+    int given = WindowDpi(dialog);
+    if (given != dpi) {
+        dpi = given;
         SizeDialog(dialog, MenuPosition.x, MenuPosition.y, dpi);
     }
     ShowWindow(dialog, SW_SHOW);

@@ -14,6 +14,7 @@
 #include "support/wine_test.h"
 #include "ui/menu_parts.h"
 #include "ui/progress_parts.h"
+#include "ui/ui.h"
 
 using namespace korval_test;
 
@@ -134,7 +135,7 @@ bool UsesCommonControls6(DWORD processId) {
     return found;
 }
 
-bool UnderWine() {
+bool RunsUnderWine() {
     return GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
 }
 
@@ -172,6 +173,32 @@ TEST(DisplayScale, TheManifestDeclaresSystemsControlsScaleAndLongPathsButNoCodeP
     FreeLibrary(exe);
 }
 
+// Moved to a monitor of another scale, the option dialog lays itself out again at the corner the
+// system suggests, with its font at the new scale. Wine has one scale for all monitors and never
+// sends the message, so the test sends it, to the dialog on Korval's template in this process.
+TEST(DisplayScale, TheOptionDialogLaysItselfOutAgainOnAMonitorOfAnotherScale) {
+    Instance = GetModuleHandleA(nullptr);
+    MenuPlacement = {PlacementMode::Center, 0, 0};
+    HMODULE resources = LoadLibraryExA((BinFolder() + "Korval.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    HWND dialog = CreateDialogParamA(resources, "OPTION", nullptr, OptionDialogProc, 0);
+    ASSERT_NE(dialog, nullptr);
+    for (int dpi : {144, 192, 96}) {
+        RECT suggested = {dpi, 2 * dpi, 3 * dpi, 4 * dpi}, frame;
+        SendMessageA(dialog, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+        GetWindowRect(dialog, &frame);
+        OffsetRect(&frame, -suggested.left, -suggested.top);
+        LOGFONTA font = {};
+        GetObjectA(reinterpret_cast<HFONT>(SendDlgItemMessageA(dialog, kScopeLabelId, WM_GETFONT, 0, 0)), sizeof font,
+                   &font);
+        EXPECT_EQ(Misplaced("dialog", frame, 0, 0, kDialogWidth, kDialogHeight, dpi) +
+                      Misfits(dialog, kDialogControls, kDialogControlCount, kDialogFontHeight, dpi) + "font " +
+                      std::to_string(font.lfHeight),
+                  "font " + std::to_string(MulDiv(kDialogFontHeight, dpi, 96)))
+            << "at " << dpi << " DPI";
+    }
+    DestroyWindow(dialog);
+}
+
 // At each scale: the option dialog, opened by the switch at the screen centre, with every scope
 // text in turn; the menu at the place the settings give; the progress window of a long run,
 // stopped to be measured, centred where the dialog's corner showed the centre to be. Windows reads
@@ -192,7 +219,7 @@ TEST(DisplayScale, WindowsControlsAndTheMenuPlaceAreToScale) {
         HDC screen = GetDC(nullptr);
         const int current = GetDeviceCaps(screen, LOGPIXELSY);
         ReleaseDC(nullptr, screen);
-        if (!UnderWine() && dpi != current) continue;
+        if (!RunsUnderWine() && dpi != current) continue;
         DisplayScale scale(static_cast<DWORD>(dpi));
         SCOPED_TRACE("at " + std::to_string(dpi) + " DPI");
         KorvalInstall install(settings("@menu=center"));
