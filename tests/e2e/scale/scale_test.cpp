@@ -200,7 +200,7 @@ TEST(DisplayScale, TheOptionDialogLaysItselfOutAgainOnAMonitorOfAnotherScale) {
 }
 
 // At each scale: the option dialog, opened by the switch at the screen centre, with every scope
-// text in turn; the menu at the place the settings give; the progress window of a long run,
+// text in turn, and at the screen's edge; the menu at the place the settings give; the progress window of a long run,
 // stopped to be measured, centred where the dialog's corner showed the centre to be. Windows reads
 // the scale only at sign-in, so there only the current one is tried.
 TEST(DisplayScale, WindowsControlsAndTheMenuPlaceAreToScale) {
@@ -246,6 +246,17 @@ TEST(DisplayScale, WindowsControlsAndTheMenuPlaceAreToScale) {
         EXPECT_TRUE(UsesCommonControls6(dialogRun.id())) << "common controls 6 not loaded";
         PressButton(dialog->window, kCancelButtonId);
         ASSERT_TRUE(dialogRun.ExpectEnd().has_value());
+
+        // MAX is the screen's edge, which no scale moves; a number beside it is a 96-DPI position.
+        WriteBytes(install.settingsPath(), settings("@menu=MAX,100"));
+        KorvalProcess edgeRun(install.exe(), "/#k=ctl" + folder, install.folder());
+        auto atEdge = WaitForDialog(edgeRun.id());
+        ASSERT_TRUE(atEdge && atEdge->optionDialog) << "no option dialog\n" << ScreenReport();
+        GetWindowRect(atEdge->window, &frame);
+        EXPECT_EQ(std::vector<LONG>({frame.left, frame.top}),
+                  std::vector<LONG>({GetSystemMetrics(SM_CXSCREEN), 100 * dpi / 96}));
+        PressButton(atEdge->window, kCancelButtonId);
+        ASSERT_TRUE(edgeRun.ExpectEnd().has_value());
 
         WriteBytes(install.settingsPath(), settings("@menu=100,100"));
         KorvalProcess menuRun(install.exe(), folder.substr(1), install.folder());
