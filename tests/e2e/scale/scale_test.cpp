@@ -127,9 +127,8 @@ bool UsesCommonControls6(DWORD processId) {
     for (BOOL more = Module32First(snapshot, &module); more && !found; more = Module32Next(snapshot, &module)) {
         std::string path = module.szExePath;
         std::transform(path.begin(), path.end(), path.begin(), [](char c) { return static_cast<char>(tolower(c)); });
-        found = path.find("\\microsoft.windows.common-controls") != std::string::npos ||
-                path.find("_microsoft.windows.common-controls_") != std::string::npos;
-        found = found && path.find("_6.0.") != std::string::npos && path.find("\\comctl32.dll") != std::string::npos;
+        found = path.find("microsoft.windows.common-controls_") != std::string::npos &&
+                path.find("_6.0.") != std::string::npos && path.find("\\comctl32.dll") != std::string::npos;
     }
     CloseHandle(snapshot);
     return found;
