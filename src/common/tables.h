@@ -67,10 +67,13 @@ extern SelectedProgramRecord SelectedProgram;
 // ---- Settings ----
 enum class PlacementMode { Unset, Active, Explicit, Mouse, Mouse2, Center };
 
+// An explicit point is a 96-DPI position, except a coordinate given as MAX: the screen's edge.
 struct MenuPlacementRecord {
     PlacementMode mode;
     int x;
     int y;
+    bool xAtEdge = false;
+    bool yAtEdge = false;
 };
 extern MenuPlacementRecord MenuPlacement;
 

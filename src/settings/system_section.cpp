@@ -92,10 +92,9 @@ bool TakePlacementWord(const char* token) {
     return false;
 }
 
-void SetExplicitPlacement(int x, int y) {
-    MenuPlacement.mode = PlacementMode::Explicit;
-    MenuPlacement.x = x;
-    MenuPlacement.y = y;
+// `yAtEdge`: the y token reads MAX, which is the screen's edge; otherwise it is a number.
+void SetExplicitPlacement(int x, bool xAtEdge, bool yAtEdge, const char* yToken) {
+    MenuPlacement = {PlacementMode::Explicit, x, yAtEdge ? MaximizedHeight : StrToIntA(yToken), xAtEdge, yAtEdge};
 }
 
 // The token read so far. The first character that does not fit whole ends it: the characters
@@ -129,16 +128,18 @@ void ParseMenuPlacement(const char* text, int start) {
     PlacementToken token;
     ClearToken(&token);
     bool xRead = false;
+    bool xAtEdge = false;
     int x = 0;
     for (const char* at = text + start; *at != '\0';) {
         char c = *at;
         if (c == ',') {
             if (xRead) {
-                SetExplicitPlacement(x, StrStrIA(token.text, "MAX") ? MaximizedHeight : StrToIntA(token.text));
+                SetExplicitPlacement(x, xAtEdge, StrStrIA(token.text, "MAX") != nullptr, token.text);
                 return;
             }
             if (StrStrIA(token.text, "MAX")) {
                 x = ScreenWidth;
+                xAtEdge = true;
             } else {
                 if (TakePlacementWord(token.text)) return;
                 x = StrToIntA(token.text);
@@ -150,7 +151,7 @@ void ParseMenuPlacement(const char* text, int start) {
                 TakePlacementWord(token.text);
                 return;
             }
-            SetExplicitPlacement(x, std::strcmp(token.text, "MAX") == 0 ? MaximizedHeight : StrToIntA(token.text));
+            SetExplicitPlacement(x, xAtEdge, std::strcmp(token.text, "MAX") == 0, token.text);
             return;
         } else {
             int width = CharacterWidth(at);

@@ -2,11 +2,18 @@
 #include "ui/controls.h"
 
 #include "common/tables.h"
+#include "ui/scale.h"
 
-HWND CreateControl(HWND parent, const ControlLayout& layout, const char* text, HFONT font) {
-    HWND control = CreateWindowExA(0, layout.className, text, layout.style, layout.x, layout.y, layout.width,
-                                   layout.height, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(layout.id)),
-                                   Instance, nullptr);
+HWND CreateControl(HWND parent, const ControlLayout& layout, const char* text, HFONT font, int dpi) {
+    HWND control = CreateWindowExA(0, layout.className, text, layout.style, ScaleTo(layout.x, dpi),
+                                   ScaleTo(layout.y, dpi), ScaleTo(layout.width, dpi), ScaleTo(layout.height, dpi),
+                                   parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(layout.id)), Instance, nullptr);
     if (font != nullptr) SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
     return control;
+}
+
+void RescaleControl(HWND control, const ControlLayout& layout, HFONT font, int dpi) {
+    MoveWindow(control, ScaleTo(layout.x, dpi), ScaleTo(layout.y, dpi), ScaleTo(layout.width, dpi),
+               ScaleTo(layout.height, dpi), TRUE);
+    SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
 }

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "common/tables.h"
+#include "ui/controls.h"
 
 // Command identifiers of the popup menu's items.
 constexpr UINT kFilterCommandFirst = 1000;   // + [filter] entry index
@@ -58,6 +59,12 @@ constexpr int kCountLabelId = 101;
 constexpr int kOkButtonId = 200;
 constexpr int kCancelButtonId = 201;
 
-// The option dialog's window size; its top-left corner sits at MenuPosition.
+// The option dialog's window size at 96 DPI; its top-left corner sits at MenuPosition.
 constexpr int kDialogWidth = 140;
 constexpr int kDialogHeight = 68;
+constexpr int kDialogFontHeight = 13;
+
+// The option dialog's four controls at 96 DPI, in the order they are created: the scope label,
+// the count label, OK and CANCEL.
+constexpr int kDialogControlCount = 4;
+extern const ControlLayout kDialogControls[kDialogControlCount];

@@ -10,35 +10,38 @@
 #include "targets/targets.h"
 #include "ui/controls.h"
 #include "ui/menu_parts.h"
+#include "ui/scale.h"
 #include "ui/ui.h"
 
 namespace {
 
-// Created by the layout, deleted by OK or CANCEL: the font lives as long as the dialog.
+// Created by the layout, deleted by OK or CANCEL: the font lives as long as the dialog. A new
+// display scale replaces it.
 HFONT DialogFont;
 HWND ScopeLabel;
 HWND CountLabel;
 HWND OkButton;
+HWND CancelButton;
+HWND* const kHandles[kDialogControlCount] = {&ScopeLabel, &CountLabel, &OkButton, &CancelButton};
 
 // Moving the dialog with the left button: the last cursor position seen, in screen coordinates.
 int Dragging;
 POINT LastCursor;
-
-constexpr ControlLayout kScopeLayout = {"STATIC", WS_CHILD | WS_VISIBLE | SS_CENTER, 0, 2, 140, 16, kScopeLabelId};
-constexpr ControlLayout kCountLayout = {"STATIC", WS_CHILD | WS_VISIBLE | WS_TABSTOP | SS_CENTER, 0, 20, 140, 17,
-                                        kCountLabelId};
-constexpr ControlLayout kOkLayout = {"BUTTON", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 7, 40, 55, 18, kOkButtonId};
-constexpr ControlLayout kCancelLayout = {"BUTTON", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 72, 40, 55, 18,
-                                         kCancelButtonId};
 
 constexpr char kAllLevelsText[] = "[ 全階層 ]";
 constexpr char kInsideFoldersText[] = "[ 転送フォルダ内部 ]";
 constexpr char kFoldersOnlyOpeningText[] = "[ 転送フォルダのみ ]";
 constexpr char kTargetsOnlyText[] = "[ 転送分のみ ]";
 
-void ShowCounts() {
-    char text[64];
+constexpr int kCountTextBytes = 64;
+
+void FormatCounts(char (&text)[kCountTextBytes]) {
     wsprintfA(text, "Folder %d : File %d", TargetFolderCount, TargetFileCount);
+}
+
+void ShowCounts() {
+    char text[kCountTextBytes];
+    FormatCounts(text);
     SetWindowTextA(CountLabel, text);
 }
 
@@ -53,23 +56,49 @@ const char* OpeningScopeText() {
     return kFoldersOnlyOpeningText;
 }
 
+void SizeDialog(HWND dialog, int x, int y, int dpi) {
+    MoveWindow(dialog, x, y, ScaleTo(kDialogWidth, dpi), ScaleTo(kDialogHeight, dpi), TRUE);
+}
+
+// The size follows the DPI of the monitor at MenuPosition, and once more the DPI that the system
+// then gives the window, should most of it lie on another monitor.
 void LayOutDialog(HWND dialog) {
     PlaceMenu();
-    MoveWindow(dialog, MenuPosition.x, MenuPosition.y, kDialogWidth, kDialogHeight, TRUE);
+    int dpi = DpiAtPoint({MenuPosition.x, MenuPosition.y});
+    SizeDialog(dialog, MenuPosition.x, MenuPosition.y, dpi);
+    int given = WindowDpi(dialog);
+    if (given != dpi) {
+        dpi = given;
+        SizeDialog(dialog, MenuPosition.x, MenuPosition.y, dpi);
+    }
     ShowWindow(dialog, SW_SHOW);
-    DialogFont = CreateUiFont(kUiFontFace, 13);
-    ScopeLabel = CreateControl(dialog, kScopeLayout, OpeningScopeText(), DialogFont);
-    CountLabel = CreateControl(dialog, kCountLayout, "", DialogFont);
-    ShowCounts();
-    OkButton = CreateControl(dialog, kOkLayout, "&OK", DialogFont);
-    CreateControl(dialog, kCancelLayout, "&CANCEL", DialogFont);
+    DialogFont = CreateUiFont(kUiFontFace, ScaleTo(kDialogFontHeight, dpi));
+    char counts[kCountTextBytes];
+    FormatCounts(counts);
+    const char* texts[kDialogControlCount] = {OpeningScopeText(), counts, "&OK", "&CANCEL"};
+    for (int i = 0; i < kDialogControlCount; ++i) {
+        *kHandles[i] = CreateControl(dialog, kDialogControls[i], texts[i], DialogFont, dpi);
+    }
     SetFocus(CountLabel);
 }
 
 void InitDialog(HWND dialog) {
     DragAcceptFiles(dialog, TRUE);
+    TakeOverDialogScaling(dialog);
     LayOutDialog(dialog);
     SaveCounts();
+}
+
+// Moved to a monitor of another scale: the dialog, its controls and its font at the new DPI, the
+// dialog where the system suggests. A change while the layout itself moves the dialog is left to
+// the layout, which reads the DPI the window ends up with.
+void OnDpiChanged(HWND dialog, int dpi, const RECT* suggested) {
+    if (DialogFont == nullptr) return;
+    SizeDialog(dialog, suggested->left, suggested->top, dpi);
+    HFONT font = CreateUiFont(kUiFontFace, ScaleTo(kDialogFontHeight, dpi));
+    for (int i = 0; i < kDialogControlCount; ++i) RescaleControl(*kHandles[i], kDialogControls[i], font, dpi);
+    DeleteObject(DialogFont);
+    DialogFont = font;
 }
 
 void EndWith(HWND dialog, INT_PTR result) {
@@ -208,7 +237,14 @@ void OnDropFiles(HWND dialog, HDROP drop) {
 
 }  // namespace
 
-INT_PTR CALLBACK OptionDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+const ControlLayout kDialogControls[kDialogControlCount] = {
+    {"STATIC", WS_CHILD | WS_VISIBLE | SS_CENTER, 0, 2, 140, 16, kScopeLabelId},
+    {"STATIC", WS_CHILD | WS_VISIBLE | WS_TABSTOP | SS_CENTER, 0, 20, 140, 17, kCountLabelId},
+    {"BUTTON", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 7, 40, 55, 18, kOkButtonId},
+    {"BUTTON", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 72, 40, 55, 18, kCancelButtonId},
+};
+
+INT_PTR CALLBACK OptionDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_INITDIALOG:
         InitDialog(dialog);
@@ -232,6 +268,9 @@ INT_PTR CALLBACK OptionDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
         return FALSE;
     case WM_DROPFILES:
         OnDropFiles(dialog, reinterpret_cast<HDROP>(wParam));
+        return TRUE;
+    case WM_DPICHANGED:
+        OnDpiChanged(dialog, HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
         return TRUE;
     default:
         return FALSE;

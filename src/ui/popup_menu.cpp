@@ -10,6 +10,7 @@
 #include "filter/filter.h"
 #include "targets/targets.h"
 #include "ui/menu_parts.h"
+#include "ui/scale.h"
 #include "ui/ui.h"
 
 const char AcceleratorPrefixes[kPrefixCount][5] = {
@@ -261,8 +262,15 @@ UINT PlaceMenu() {
     if (MouseButtonCount != 0) GetCursorPos(&cursor);
     RECT foreground;
     bool haveForeground = LaunchForegroundWindow != nullptr && GetWindowRect(LaunchForegroundWindow, &foreground);
+    // An explicit point is given at 96 DPI; the others are screen points already.
+    MenuPlacementRecord placement = MenuPlacement;
+    if (placement.mode == PlacementMode::Explicit) {
+        ScreenPoint point = ScreenPointOfPlacement(MenuPlacement);
+        placement.x = point.x;
+        placement.y = point.y;
+    }
     MenuPlacementResult result =
-        ComputePlacement(MenuPlacement, {ScreenWidth / 2, MaximizedHeight / 2}, MouseButtonCount,
+        ComputePlacement(placement, {ScreenWidth / 2, MaximizedHeight / 2}, MouseButtonCount,
                          {cursor.x, cursor.y}, haveForeground ? &foreground : nullptr);
     MenuPosition = result.point;
     return result.alignment;

@@ -6,15 +6,11 @@
 #include "common/tables.h"
 #include "common/text.h"
 #include "ui/controls.h"
+#include "ui/progress_parts.h"
+#include "ui/scale.h"
 #include "ui/ui.h"
 
 namespace {
-
-constexpr int kWindowWidth = 150;
-constexpr int kWindowHeight = 60;
-constexpr int kLeftOfCentre = 75;   // the window's corner relative to the screen centre
-constexpr int kAboveCentre = 35;
-constexpr int kFontHeight = 12;
 
 // The counter and the bar change for every file while a repaint costs far more than testing one;
 // they are shown at most this often, always with the latest state.
@@ -26,11 +22,6 @@ constexpr int kNoteBytes = 64;
 constexpr char kCommonControlsLibrary[] = "comctl32.dll";
 using InitFunction = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
 
-constexpr int kTitleLineId = 102;
-constexpr int kLeftNoteId = 103;
-constexpr int kRightNoteId = 104;
-constexpr int kProgressBarId = 300;
-
 // Process-wide while the window is open; the window owns the controls, the teardown the font.
 HWND ProgressWindow;
 HWND TitleLine;
@@ -39,6 +30,8 @@ HWND RightNote;
 HWND ProgressBar;
 HFONT ProgressFont;
 HMODULE CommonControls;
+// The DPI of the monitor at the screen centre, which the window is laid out for.
+int ProgressDpi;
 
 // What the frequent writers changed since the last repaint.
 DWORD LastRepaint;
@@ -46,18 +39,7 @@ char PendingRightNote[kNoteBytes];
 bool RightNotePending;
 int PendingSteps;
 
-struct ControlPlace {
-    HWND* handle;
-    ControlLayout layout;
-    bool takesFont;
-};
-
-const ControlPlace kControls[] = {
-    {&TitleLine, {"STATIC", WS_CHILD | WS_VISIBLE | SS_CENTER, 10, 2, 127, 15, kTitleLineId}, true},
-    {&LeftNote, {"STATIC", WS_CHILD | WS_VISIBLE, 10, 20, 30, 15, kLeftNoteId}, true},
-    {&RightNote, {"STATIC", WS_CHILD | WS_VISIBLE | SS_RIGHT, 47, 20, 90, 15, kRightNoteId}, true},
-    {&ProgressBar, {PROGRESS_CLASSA, WS_CHILD | WS_VISIBLE | PBS_SMOOTH, 10, 35, 127, 15, kProgressBarId}, false},
-};
+HWND* const kHandles[kProgressControlCount] = {&TitleLine, &LeftNote, &RightNote, &ProgressBar};
 
 void MakeBarClassAvailable() {
     if (CommonControls == nullptr) CommonControls = LoadLibraryA(kCommonControlsLibrary);
@@ -69,11 +51,13 @@ void MakeBarClassAvailable() {
 }
 
 void LayOut(HWND window) {
-    MoveWindow(window, ScreenWidth / 2 - kLeftOfCentre, MaximizedHeight / 2 - kAboveCentre, kWindowWidth, kWindowHeight,
-               TRUE);
+    MoveWindow(window, ScreenWidth / 2 - ScaleTo(kProgressLeftOfCentre, ProgressDpi),
+               MaximizedHeight / 2 - ScaleTo(kProgressAboveCentre, ProgressDpi), ScaleTo(kProgressWidth, ProgressDpi),
+               ScaleTo(kProgressHeight, ProgressDpi), TRUE);
     ShowWindow(window, SW_SHOW);
-    for (const ControlPlace& place : kControls) {
-        *place.handle = CreateControl(window, place.layout, "", place.takesFont ? ProgressFont : nullptr);
+    for (int i = 0; i < kProgressControlCount; ++i) {
+        HFONT font = kProgressControls[i].id == kProgressBarId ? nullptr : ProgressFont;
+        *kHandles[i] = CreateControl(window, kProgressControls[i], "", font, ProgressDpi);
     }
 }
 
@@ -100,12 +84,17 @@ void SendToBar(UINT message, WPARAM wParam, LPARAM lParam) {
 // Takes paint messages, and no posted or input message, from the queue: on the way the display's
 // own events are handled, so parts of the window that the screen lost (drawn before the display
 // showed it, or covered meanwhile) come back.
+// The bar's own timer ticks are taken too: with visual styles the bar moves its fill towards a new
+// position in steps that its timer drives.
 void PaintLostParts() {
     MSG message;
     for (HWND part : {ProgressWindow, TitleLine, LeftNote, RightNote, ProgressBar}) {
         while (part != nullptr && PeekMessageA(&message, part, WM_PAINT, WM_PAINT, PM_REMOVE)) {
             DispatchMessageA(&message);
         }
+    }
+    while (ProgressBar != nullptr && PeekMessageA(&message, ProgressBar, WM_TIMER, WM_TIMER, PM_REMOVE)) {
+        DispatchMessageA(&message);
     }
 }
 
@@ -123,9 +112,17 @@ void RepaintWhenDue() {
 
 }  // namespace
 
+const ControlLayout kProgressControls[kProgressControlCount] = {
+    {"STATIC", WS_CHILD | WS_VISIBLE | SS_CENTER, 10, 2, 127, 15, kTitleLineId},
+    {"STATIC", WS_CHILD | WS_VISIBLE, 10, 20, 30, 15, kLeftNoteId},
+    {"STATIC", WS_CHILD | WS_VISIBLE | SS_RIGHT, 47, 20, 90, 15, kRightNoteId},
+    {PROGRESS_CLASSA, WS_CHILD | WS_VISIBLE | PBS_SMOOTH, 10, 35, 127, 15, kProgressBarId},
+};
+
 void OpenProgressWindow(HWND owner) {
     MakeBarClassAvailable();
-    ProgressFont = CreateUiFont(kUiFontFace, kFontHeight);
+    ProgressDpi = DpiAtPoint({ScreenWidth / 2, MaximizedHeight / 2});
+    ProgressFont = CreateUiFont(kUiFontFace, ScaleTo(kProgressFontHeight, ProgressDpi));
     LastRepaint = GetTickCount() - kRepaintInterval;
     RightNotePending = false;
     PendingSteps = 0;
@@ -162,9 +159,9 @@ void StepProgress() {
 }
 
 void CloseProgressWindow() {
-    for (const ControlPlace& place : kControls) {
-        if (*place.handle != nullptr) DestroyWindow(*place.handle);
-        *place.handle = nullptr;
+    for (HWND* handle : kHandles) {
+        if (*handle != nullptr) DestroyWindow(*handle);
+        *handle = nullptr;
     }
     if (ProgressWindow != nullptr) DestroyWindow(ProgressWindow);
     ProgressWindow = nullptr;
