@@ -17,10 +17,14 @@ namespace {
 
 constexpr uint32_t kHandleMagic = 0x42524558;
 
+// A handle keeps the matcher's states for its program between calls (MatchCache: at most
+// MatchOptions::dfa_cache_bytes of DFA states, dropped and built again when full), so that a
+// caller matching line by line or name by name builds each state once; Free releases them.
 struct Handle {
   uint32_t magic = kHandleMagic;
   std::string text;
   std::shared_ptr<const Program> program;
+  MatchCachePtr cache;
 };
 
 // The only process-wide mutable state: compiled programs by expression text,
@@ -122,7 +126,7 @@ int MatchExpression(const char* expression, const char* subject_begin, const cha
     }
     const auto* begin = reinterpret_cast<const unsigned char*>(subject_begin);
     const auto* end = reinterpret_cast<const unsigned char*>(subject_end);
-    return Match(*handle->program, begin, end) ? 1 : 0;
+    return Match(*handle->program, begin, end, MatchOptions(), &handle->cache) ? 1 : 0;
   } catch (const std::bad_alloc&) {
     SetMessage(message, "out of memory", 0);
   } catch (...) {

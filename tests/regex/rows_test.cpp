@@ -50,9 +50,11 @@ TEST(Rows, EveryConfigurationAndPerlGiveTheExpectedAnswer) {
   ExpectAgreementWithPerl(cases);
 }
 
-// The vectorised literal search on a long mixed subject: a literal inserted at each character
-// boundary is found, its bytes inserted across characters are not.
-TEST(Rows, LiteralSearchKeepsCharacterBoundaries) {
+// The vectorised literal search and the skip to the next byte that can start a match, on a long
+// mixed subject: a needle inserted at each character boundary is found, its bytes inserted across
+// characters are not. The subject holds A as a trail byte (of ア) after runs of lead bytes of
+// both parities, so the skip lands on trail bytes; \b and ^ check the context it resumes with.
+TEST(Rows, LiteralSearchAndSkipKeepCharacterBoundaries) {
   std::string filler;
   const std::string pieces[] = {"ab ", kKanaA, "\x88\x88", kHyo, "\n", "\x82\xA0", kLong, "Z", "\x9F\x9F"};
   for (int k = 0; filler.size() < 160; ++k) filler += pieces[(k * 7) % 9];
@@ -60,7 +62,11 @@ TEST(Rows, LiteralSearchKeepsCharacterBoundaries) {
       {"m/\x88\x9F\x88\x9F/", "\x88\x9F\x88\x9F", "\x82\x88\x9F\x88\x9F\x40"},
       {"m/" + kHyo + "A/", kHyo + "A", "\x83" + kHyo + "A"},
       {"m/" + kKanaA + "b/", kKanaA + "b", "\x88" + kKanaA + "b"},
-      {"m/sherlock/i", "ShErLoCk", "\x83sherlock"}};
+      {"m/sherlock/i", "ShErLoCk", "\x83sherlock"},
+      {"m/A[0-9]/", "A7", "\x83" "A7"},
+      {"m/(?:A|B)[0-9]/", "A7", "\x83" "A7"},
+      {"m/\\b(?:A|B)[0-9]/", kKanaDi + "B7", "\x83" "B7"},
+      {"m/^(?:A|B)[0-9]/m", "\nA7", "\n\x83" "A7"}};
   const auto* bytes = reinterpret_cast<const unsigned char*>(filler.data());
   for (const std::vector<std::string>& needle : needles) {
     const bregexp::Program program = MustCompile(needle[0]);
