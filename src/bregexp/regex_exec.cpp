@@ -149,6 +149,7 @@ class Stepper {
   size_t work() const { return work_; }
   void AddWork(size_t units) { work_ += units; }
   void ResetWork() { work_ = 0; }
+  size_t Bytes() const { return (mark_.capacity() + froms_.capacity() + walk_.capacity()) * sizeof(int32_t); }
 
  private:
   const Program& program_;
@@ -198,6 +199,12 @@ class Dfa {
  public:
   enum class Outcome { kNoMatch, kMatched, kGaveUp };
 
+  size_t Bytes() const {
+    return table_.capacity() * sizeof(Cell) +
+           (slots_.capacity() + kernel_.capacity() + next_.capacity() + pending_.capacity()) * sizeof(int32_t) +
+           states_.capacity() * sizeof(State) + pool_.capacity() + key_.capacity() + bits_.capacity() * 8;
+  }
+
   Dfa(const Program& program, Stepper* stepper, size_t budget, bool may_give_up, bool skip)
       : program_(program),
         stepper_(stepper),
@@ -231,15 +238,18 @@ class Dfa {
           return Outcome::kNoMatch;
         }
       }
-      const int32_t* table = table_.data();
+      // Cells are pointer-wide so that each byte costs one add and one load.
+      const Cell* table = table_.data();
+      Cell wide = row;
       while (p < last) {
-        const int32_t next = table[row + classes[*p]];
+        const Cell next = table[wide + classes[*p]];
         if (next < 0) break;
-        row = next;
+        wide = next;
         ++p;
       }
+      row = int32_t(wide);
       if (p >= last) break;
-      int32_t next = table_[size_t(row + classes[*p])];
+      int32_t next = int32_t(table_[size_t(row + classes[*p])]);
       if (next == kUnknown) next = Transition(row, *p, classes[*p], p);
       idle = next <= kIdle;
       if (idle) {
@@ -256,13 +266,13 @@ class Dfa {
     }
     stepper_->AddWork(size_t(p - begin));
     if (last < end) {
-      int32_t next = table_[size_t(row + program_.class_count)];
+      int32_t next = int32_t(table_[size_t(row + program_.class_count)]);
       if (next == kUnknown) next = Transition(row, kSymFinalNewline, program_.class_count, last);
       if (next <= kIdle) next = kIdle - next;
       if (next < 0) return Finish(next, end, kernel, flags, resume);
       row = next;
     }
-    int32_t next = table_[size_t(row + program_.class_count + 1)];
+    int32_t next = int32_t(table_[size_t(row + program_.class_count + 1)]);
     if (next == kUnknown) next = Transition(row, kSymEnd, program_.class_count + 1, end);
     return next == kMatchRow ? Outcome::kMatched : Outcome::kNoMatch;
   }
@@ -448,7 +458,7 @@ class Dfa {
     slots_[s] = index + 1;
   }
 
-  size_t Cost(size_t key_size) const { return key_size + sizeof(State) + size_t(stride_) * 4 + 2 * sizeof(int32_t); }
+  size_t Cost(size_t key_size) const { return key_size + sizeof(State) + size_t(stride_) * sizeof(Cell) + 2 * sizeof(int32_t); }
 
   // Adds the state of kernel key_ and returns its index.
   int32_t AddState(uint32_t hash, unsigned flags) {
@@ -530,7 +540,9 @@ class Dfa {
   size_t skipped_ = 0;
   int32_t start_rows_[kFlagCombinations];
   bool key_in_loop_ = false;
-  std::vector<int32_t> table_;
+  // Row r's entry for class c is table_[r + c]: a row, kUnknown, kMatchRow, kDeadRow or kIdle - row.
+  using Cell = ptrdiff_t;
+  std::vector<Cell> table_;
   std::vector<State> states_;
   std::vector<uint8_t> pool_;
   std::vector<int32_t> slots_;  // open addressing: a state's index + 1, or 0 when free
@@ -690,6 +702,10 @@ struct MatchCache {
 };
 
 void FreeMatchCache(MatchCache* cache) noexcept { delete cache; }
+
+size_t MatchCacheBytes(const MatchCache& cache) noexcept {
+  return sizeof(MatchCache) + cache.stepper.Bytes() + cache.dfa.Bytes();
+}
 
 namespace {
 

@@ -37,6 +37,8 @@ struct MatchCacheDeleter {
   void operator()(MatchCache* cache) const noexcept { FreeMatchCache(cache); }
 };
 using MatchCachePtr = std::unique_ptr<MatchCache, MatchCacheDeleter>;
+// The memory a cache holds, in bytes.
+size_t MatchCacheBytes(const MatchCache& cache) noexcept;
 
 // Whether the program matches anywhere in [begin, end). Linear in end - begin;
 // uses no recursion. Throws std::bad_alloc when memory runs out. With a cache, the states
