@@ -377,7 +377,8 @@ class Dfa {
     const __m128i v0 = _mm_set1_epi8(char(b0)), v1 = _mm_set1_epi8(char(b1)), v2 = _mm_set1_epi8(char(b2));
     for (; end - p >= 16; p += 16) {
       const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-      const __m128i hit = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, v0), _mm_cmpeq_epi8(v, v1)), _mm_cmpeq_epi8(v, v2));
+      const __m128i hit =
+          _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, v0), _mm_cmpeq_epi8(v, v1)), _mm_cmpeq_epi8(v, v2));
       const unsigned mask = unsigned(_mm_movemask_epi8(hit));
       if (mask != 0) return p + __builtin_ctz(mask);
     }
@@ -458,7 +459,9 @@ class Dfa {
     slots_[s] = index + 1;
   }
 
-  size_t Cost(size_t key_size) const { return key_size + sizeof(State) + size_t(stride_) * sizeof(Cell) + 2 * sizeof(int32_t); }
+  size_t Cost(size_t key_size) const {
+    return key_size + sizeof(State) + size_t(stride_) * sizeof(Cell) + 2 * sizeof(int32_t);
+  }
 
   // Adds the state of kernel key_ and returns its index.
   int32_t AddState(uint32_t hash, unsigned flags) {

@@ -3,9 +3,19 @@
 
 struct Row { std::string expression, subject; bool expected; };
 
+// Runs of 299 a's: every position is a candidate of the literal search for a{300}, which gives
+// up comparing and lets the DFA answer.
+static std::string RunsOf299() {
+  std::string runs;
+  for (int k = 0; k < 20; ++k) runs += std::string(299, 'a') + "b";
+  return runs;
+}
+
 // Expectations written by hand, so each is confirmed by Perl as well as checked in every configuration.
 // {1000} and 200 nested groups are the largest repetition and nesting accepted.
 const std::vector<Row> kRows = {
+    {"m/a{300}/", RunsOf299(), false}, {"m/a{300}/", RunsOf299() + std::string(300, 'a'), true},
+    {"m/a{300}/i", RunsOf299() + std::string(150, 'A') + std::string(150, 'a'), true},
     {"m{a{2}}", "aa", true}, {"m{a\\{2\\}}", "a{2}", true}, {"m(a(b)c)", "abc", true}, {"m[[ab]]", "b", true},
     {"m<a<b>c>", "a<b>c", true}, {"m|a\\|b|", "b", true}, {"m.a\\.c.", "abc", true}, {"m#a#i", "A", true},
     {"/a\\/b/i", "A/B", true}, {"a|b", "b", true}, {"m!a.c!s", "a\nc", true}, {"m/a b#c\n/x", "ab", true},
