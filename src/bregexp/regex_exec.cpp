@@ -291,6 +291,7 @@ class Dfa {
   // than kMinAverageSkip bytes: the next start byte is then too close for a jump to pay.
   static constexpr size_t kSkipTrial = 32;
   static constexpr size_t kMinAverageSkip = 8;
+  static_assert(kSkipTrial >= 1 && kMinAverageSkip >= 1, "skipping is tried before it is judged");
 
   struct State {
     uint32_t offset;  // of the encoded kernel in pool_
@@ -610,6 +611,7 @@ class LiteralFinder {
  public:
   static constexpr size_t kVerifyPerByte = 4;
   static constexpr size_t kVerifySlack = 4096;
+  static_assert(kVerifyPerByte >= 1 && kVerifySlack >= 64, "room for the comparisons of ordinary literals");
 
   explicit LiteralFinder(const Literal& literal) : literal_(literal), n_(literal.bytes.size()) {
     for (size_t k = 0; k < n_; ++k) {
