@@ -273,16 +273,20 @@ int main(int argc, char** argv) {
       std::printf("\n%-20s FAILED: the engine answers %ld, expected %ld\n", row.name, engine.answer, row.expected);
       ok = false;
     }
+    // Decoding the subject character by character must find the literal on no boundary.
+    const bool misaligned_only = row.misaligned != nullptr && !LiteralOnBoundary(row.subject, row.misaligned);
+    if (row.misaligned != nullptr && !misaligned_only) {
+      std::printf("\n%-20s FAILED: the literal starts on a character boundary", row.name);
+      ok = false;
+    }
 #ifdef BREGEXP_BENCH_RE2
-    if (row.misaligned != nullptr) {
-      // RE2 finds the literal on trail bytes; decoding by characters must find it on no boundary.
+    if (misaligned_only) {
       const long bytewise = TimeRe2(row.pattern, row.subject, row.per_line).answer;
-      const bool right = !LiteralOnBoundary(row.subject, row.misaligned);
       std::printf("\n%-20s RE2 answers %ld: it reads bytes and finds the literal across characters; decoding by "
-                  "characters finds it on %s boundary, %s; RE2 is timed on the literal after whole characters\n"
-                  "%-20s",
-                  row.name, bytewise, right ? "no" : "a", right ? "as the engine says" : "FAILED", "");
-      ok &= right && bytewise != engine.answer;
+                  "characters finds it on no boundary, as the engine says; RE2 is timed on the literal after whole "
+                  "characters\n%-20s",
+                  row.name, bytewise, "");
+      ok &= bytewise != engine.answer;
     }
     const Timing re2 =
         TimeRe2(row.misaligned ? kWholeCharacters + row.pattern : row.pattern, row.subject, row.per_line);
