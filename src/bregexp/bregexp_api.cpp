@@ -17,22 +17,37 @@ namespace {
 
 constexpr uint32_t kHandleMagic = 0x42524558;
 
+// A handle keeps the matcher's states for its program between calls (MatchCache: at most
+// MatchOptions::dfa_cache_bytes of DFA states, dropped and built again when full), so that a
+// caller matching line by line builds each state once. Free parks them with the cached
+// program, and the next handle of the same text takes them, so that a caller that makes a
+// handle per subject (per file name) keeps them too.
 struct Handle {
   uint32_t magic = kHandleMagic;
   std::string text;
   std::shared_ptr<const Program> program;
+  MatchCachePtr cache;
 };
 
 // The only process-wide mutable state: compiled programs by expression text,
-// so that a run over many files compiles each expression once. When full it
-// is emptied; handles keep their programs alive through shared ownership.
+// so that a run over many files compiles each expression once, each with the matcher's states
+// parked by the last handle released (at most one set per program). Programs and parked states
+// count against kCacheBytes together; states that would pass it are released instead of parked.
+// When full the cache is emptied; handles keep their programs alive through shared ownership.
 class ProgramCache {
  public:
-  std::shared_ptr<const Program> Get(const std::string& text, ParseError* error) {
+  // The program, and in *states the states parked with it, if any.
+  std::shared_ptr<const Program> Get(const std::string& text, ParseError* error, MatchCachePtr* states) {
     {
       std::lock_guard<std::mutex> lock(mutex_);
       auto it = programs_.find(text);
-      if (it != programs_.end()) return it->second;
+      if (it != programs_.end()) {
+        Entry& entry = it->second;
+        bytes_ -= entry.states_bytes;
+        entry.states_bytes = 0;
+        *states = std::move(entry.states);
+        return entry.program;
+      }
     }
     auto program = std::make_shared<Program>();
     if (!CompileExpression(text, program.get(), error)) return nullptr;
@@ -42,8 +57,23 @@ class ProgramCache {
       programs_.clear();
       bytes_ = 0;
     }
-    if (programs_.emplace(text, program).second) bytes_ += cost;
+    if (programs_.emplace(text, Entry{program, nullptr, 0}).second) bytes_ += cost;
     return program;
+  }
+
+  // Parks a released handle's states with its program, when that is still cached, has none
+  // parked, and they fit; otherwise they are released.
+  void Park(const std::string& text, const std::shared_ptr<const Program>& program, MatchCachePtr states) {
+    if (!states) return;
+    const size_t size = MatchCacheBytes(*states);
+    std::lock_guard<std::mutex> lock(mutex_);
+    auto it = programs_.find(text);
+    if (it == programs_.end() || it->second.program != program || it->second.states || bytes_ + size > kCacheBytes) {
+      return;
+    }
+    it->second.states = std::move(states);
+    it->second.states_bytes = size;
+    bytes_ += size;
   }
 
   size_t Size() {
@@ -58,8 +88,14 @@ class ProgramCache {
            sizeof(Program);
   }
 
+  struct Entry {
+    std::shared_ptr<const Program> program;
+    MatchCachePtr states;
+    size_t states_bytes;
+  };
+
   std::mutex mutex_;
-  std::unordered_map<std::string, std::shared_ptr<const Program>> programs_;
+  std::unordered_map<std::string, Entry> programs_;
   size_t bytes_ = 0;
 };
 
@@ -110,7 +146,8 @@ int MatchExpression(const char* expression, const char* subject_begin, const cha
       Free(handle);
       *compiled = nullptr;
       ParseError error;
-      std::shared_ptr<const Program> program = Cache().Get(expression, &error);
+      MatchCachePtr states;
+      std::shared_ptr<const Program> program = Cache().Get(expression, &error, &states);
       if (!program) {
         SetMessage(message, error.what.c_str(), error.offset);
         return -1;
@@ -118,11 +155,12 @@ int MatchExpression(const char* expression, const char* subject_begin, const cha
       handle = new Handle;
       handle->text = expression;
       handle->program = std::move(program);
+      handle->cache = std::move(states);
       *compiled = handle;
     }
     const auto* begin = reinterpret_cast<const unsigned char*>(subject_begin);
     const auto* end = reinterpret_cast<const unsigned char*>(subject_end);
-    return Match(*handle->program, begin, end) ? 1 : 0;
+    return Match(*handle->program, begin, end, MatchOptions(), &handle->cache) ? 1 : 0;
   } catch (const std::bad_alloc&) {
     SetMessage(message, "out of memory", 0);
   } catch (...) {
@@ -135,6 +173,11 @@ void Free(void* compiled) noexcept {
   Handle* handle = AsHandle(compiled);
   if (handle == nullptr) return;
   handle->magic = 0;
+  try {
+    Cache().Park(handle->text, handle->program, std::move(handle->cache));
+  } catch (...) {
+    // Parking is an optimisation: states that cannot be parked are released with the handle.
+  }
   delete handle;
 }
 

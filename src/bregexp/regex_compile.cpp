@@ -325,6 +325,41 @@ void FlattenClosures(Program* program) {
   program->closure_leaves = std::move(leaves);
 }
 
+// The bytes that can start a match: those of the ByteSets reachable from the body without
+// consuming input, every assertion taken as holding. None when a match can be empty, or when
+// there are more than kMaxSkipBytes of them.
+void ComputeSkipBytes(Program* program) {
+  if (program->body == 0) return;
+  const std::vector<Inst>& insts = program->insts;
+  std::vector<bool> seen(insts.size(), false);
+  std::vector<int32_t> walk(1, program->body);
+  ByteSet first;
+  while (!walk.empty()) {
+    const int32_t pc = walk.back();
+    walk.pop_back();
+    if (seen[size_t(pc)]) continue;
+    seen[size_t(pc)] = true;
+    const Inst& inst = insts[size_t(pc)];
+    switch (inst.op) {
+      case Op::kMatch: return;
+      case Op::kJump: walk.push_back(inst.x); break;
+      case Op::kSplit: walk.push_back(inst.x), walk.push_back(inst.y); break;
+      case Op::kAssert: walk.push_back(pc + 1); break;
+      case Op::kByteSet:
+        for (int w = 0; w < 4; ++w) first.bits[w] |= program->sets[size_t(inst.set)].bits[w];
+        break;
+    }
+  }
+  int count = 0;
+  uint8_t bytes[256];
+  for (unsigned b = 0; b < 256; ++b) {
+    if (first.Has(b)) bytes[count++] = uint8_t(b);
+  }
+  if (count == 0 || count > kMaxSkipBytes) return;
+  std::copy(bytes, bytes + count, program->skip_bytes);
+  program->skip_count = count;
+}
+
 }  // namespace
 
 int ClassInstructions(const CharSet& set) {
@@ -414,6 +449,7 @@ bool Compile(const Regex& regex, Program* program, ParseError* error) {
     out.push_back(MakeInst(Op::kSplit, len + 2, 1));
     Append(&out, any);
     out.push_back(MakeInst(Op::kJump, -(len + 1)));
+    program->body = len + 2;
   }
   Append(&out, body);
   out.push_back(MakeInst(Op::kMatch));
@@ -428,6 +464,7 @@ bool Compile(const Regex& regex, Program* program, ParseError* error) {
   }
   ComputeByteClasses(program);
   FlattenClosures(program);
+  ComputeSkipBytes(program);
   const LiteralInfo& root = literals[regex.root];
   program->required = root.required;
   program->literal_only = root.exact && !has_assertion;

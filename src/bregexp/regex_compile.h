@@ -36,6 +36,10 @@ struct Literal {
   std::string fold;
 };
 
+constexpr size_t kMaxFlatClosure = 16;
+constexpr int kMaxSkipBytes = 3;
+static_assert(kMaxSkipBytes >= 1 && kMaxSkipBytes <= 16, "the skip compares each byte in one vector step");
+
 struct Program {
   std::vector<Inst> insts;
   std::vector<ByteSet> sets;
@@ -55,9 +59,14 @@ struct Program {
   // however many optional parts nest.
   std::vector<int32_t> closure_first;
   std::vector<int32_t> closure_leaves;
+  // Where the pattern's own instructions start, after the loop that lets an unanchored match
+  // start at any character (0 when the pattern is anchored).
+  int32_t body = 0;
+  // When no match is empty and every match's first byte is one of a few, those bytes
+  // (skip_bytes[0 .. skip_count)); skip_count is 0 otherwise.
+  uint8_t skip_bytes[kMaxSkipBytes] = {};
+  int skip_count = 0;
 };
-
-constexpr size_t kMaxFlatClosure = 16;
 
 // The number of instructions Compile emits for a set of codes.
 int ClassInstructions(const CharSet& set);

@@ -1,4 +1,4 @@
-// Matching a compiled program against a subject: literal prefilter, lazy DFA, NFA simulation.
+// Matching a compiled program against a subject: literal prefilter, start skipping, lazy DFA, NFA simulation.
 //
 // Both engines share one step: from a set of program counters (the "kernel",
 // taken right after a byte was consumed) and the context flags, follow the
@@ -148,6 +148,8 @@ class Stepper {
 
   size_t work() const { return work_; }
   void AddWork(size_t units) { work_ += units; }
+  void ResetWork() { work_ = 0; }
+  size_t Bytes() const { return (mark_.capacity() + froms_.capacity() + walk_.capacity()) * sizeof(int32_t); }
 
  private:
   const Program& program_;
@@ -186,17 +188,33 @@ bool NfaSearch(Stepper* stepper, size_t program_size, std::vector<int32_t> curre
 // working sets (hundreds of states of a thousand counters each) within its
 // budget. The cache is cleared when full; when it fills again and again within
 // a short stretch of the subject, the search hands over to the NFA simulation.
+// The states outlive a search, so that the next search on the same program starts with them.
+//
+// Start skipping: a state is idle when only the loop in front of the body holds threads and
+// no character is open, so the position after it is a character boundary and every match
+// still to come starts at or after it. Table entries leading to idle states are marked, and
+// from an idle state the search jumps to the next byte that can start a match, resynchronised
+// to a character boundary (SkipToStart), and goes on from the state that starts there.
 class Dfa {
  public:
   enum class Outcome { kNoMatch, kMatched, kGaveUp };
 
-  Dfa(const Program& program, Stepper* stepper, size_t budget, bool may_give_up)
+  size_t Bytes() const {
+    return table_.capacity() * sizeof(Cell) +
+           (slots_.capacity() + kernel_.capacity() + next_.capacity() + pending_.capacity()) * sizeof(int32_t) +
+           states_.capacity() * sizeof(State) + pool_.capacity() + key_.capacity() + bits_.capacity() * 8;
+  }
+
+  Dfa(const Program& program, Stepper* stepper, size_t budget, bool may_give_up, bool skip)
       : program_(program),
         stepper_(stepper),
         stride_(program.class_count + 2),
         budget_(budget),
         may_give_up_(may_give_up),
-        slots_(kMinSlots, 0) {}
+        skip_(skip && program.skip_count > 0),
+        slots_(kMinSlots, 0) {
+    std::fill(start_rows_, start_rows_ + kFlagCombinations, kUnknown);
+  }
 
   // On kGaveUp, *resume holds the position from which the NFA simulation
   // continues with *kernel and *flags.
@@ -205,21 +223,40 @@ class Dfa {
     const uint8_t* classes = program_.byte_class;
     const unsigned char* last = (end > begin && end[-1] == '\n') ? end - 1 : end;
     last_clear_ = begin;
-    const int32_t start = 0;
-    Encode(&start, 1);
-    int32_t row = AddState(Hash(kAtStart), kAtStart);
+    clears_ = 0;
+    skipping_ = skip_;
+    skips_ = 0;
+    skipped_ = 0;
+    int32_t row = StartRow(kAtStart);
+    bool idle = states_[size_t(row / stride_)].idle;
     const unsigned char* p = begin;
     for (;;) {
-      const int32_t* table = table_.data();
+      if (idle && skipping_) {
+        p = SkipToStart(p, end, &row);
+        if (p == nullptr) {
+          stepper_->AddWork(size_t(end - begin));
+          return Outcome::kNoMatch;
+        }
+      }
+      // Cells are pointer-wide so that each byte costs one add and one load.
+      const Cell* table = table_.data();
+      Cell wide = row;
       while (p < last) {
-        const int32_t next = table[row + classes[*p]];
+        const Cell next = table[wide + classes[*p]];
         if (next < 0) break;
-        row = next;
+        wide = next;
         ++p;
       }
+      row = int32_t(wide);
       if (p >= last) break;
-      int32_t next = table_[size_t(row + classes[*p])];
+      int32_t next = int32_t(table_[size_t(row + classes[*p])]);
       if (next == kUnknown) next = Transition(row, *p, classes[*p], p);
+      idle = next <= kIdle;
+      if (idle) {
+        row = kIdle - next;
+        ++p;
+        continue;
+      }
       if (next < 0) {
         stepper_->AddWork(size_t(p + 1 - begin));
         return Finish(next, p + 1, kernel, flags, resume);
@@ -229,12 +266,13 @@ class Dfa {
     }
     stepper_->AddWork(size_t(p - begin));
     if (last < end) {
-      int32_t next = table_[size_t(row + program_.class_count)];
+      int32_t next = int32_t(table_[size_t(row + program_.class_count)]);
       if (next == kUnknown) next = Transition(row, kSymFinalNewline, program_.class_count, last);
+      if (next <= kIdle) next = kIdle - next;
       if (next < 0) return Finish(next, end, kernel, flags, resume);
       row = next;
     }
-    int32_t next = table_[size_t(row + program_.class_count + 1)];
+    int32_t next = int32_t(table_[size_t(row + program_.class_count + 1)]);
     if (next == kUnknown) next = Transition(row, kSymEnd, program_.class_count + 1, end);
     return next == kMatchRow ? Outcome::kMatched : Outcome::kNoMatch;
   }
@@ -244,14 +282,113 @@ class Dfa {
   static constexpr int32_t kMatchRow = -2;
   static constexpr int32_t kDeadRow = -3;
   static constexpr int32_t kThrashing = -4;
+  // A table entry kIdle - row leads to the idle state at row.
+  static constexpr int32_t kIdle = -8;
   static constexpr size_t kMinSlots = 64;
+  static constexpr unsigned kFlagCombinations = 16;
+  static_assert((kAtStart | kPrevNewline | kPrevWord | kMidChar) < kFlagCombinations, "flags index start_rows_");
+  // Skipping stops for the rest of a search when, after kSkipTrial skips, they average fewer
+  // than kMinAverageSkip bytes: the next start byte is then too close for a jump to pay.
+  static constexpr size_t kSkipTrial = 32;
+  static constexpr size_t kMinAverageSkip = 8;
+  static_assert(kSkipTrial >= 1 && kMinAverageSkip >= 1, "skipping is tried before it is judged");
 
   struct State {
     uint32_t offset;  // of the encoded kernel in pool_
     uint32_t size;
     uint32_t hash;
     uint32_t flags;
+    bool idle;
   };
+
+  // The row of the state that starts a match attempt at a character boundary with these
+  // flags: the kernel {0}, whose closure is that of every idle state with the same flags.
+  int32_t StartRow(unsigned flags) {
+    if (start_rows_[flags] != kUnknown) return start_rows_[flags];
+    const int32_t start = 0;
+    Encode(&start, 1);
+    const uint32_t hash = Hash(flags);
+    int32_t index = Find(hash, flags);
+    if (index < 0) {
+      if (used_ + Cost(key_.size()) > budget_ && !states_.empty()) Clear();
+      index = AddState(hash, flags);
+    }
+    return start_rows_[flags] = index * stride_;
+  }
+
+  // The table entry leading to the state at index.
+  int32_t Entry(int32_t index) const { return states_[size_t(index)].idle ? kIdle - index * stride_ : index * stride_; }
+
+  // From the idle state *row at the boundary p: the next boundary s at or after p whose byte can
+  // start a match, with *row set to the state that starts there, or null when there is none (a
+  // match needs at least one byte, and none can start at or after p).
+  //
+  // Why s is a boundary: every byte that is not a lead byte ends a character, and every lead
+  // byte is also a valid trail byte, so a run of lead bytes that follows a boundary pairs up
+  // from its start. A candidate s is a boundary exactly when the run of lead bytes right before
+  // it (back to the last known boundary) is even, or when it is odd and s holds no trail byte,
+  // so that the run's last lead byte stands alone. A candidate that is not a boundary is the
+  // trail byte of a pair, and the byte after it is the next known boundary. The flags at s come
+  // from the character that ends there, found the same way. The scans back stay within bytes
+  // skipped since the last known boundary, so each byte is read at most three times.
+  const unsigned char* SkipToStart(const unsigned char* p, const unsigned char* end, int32_t* row) {
+    const unsigned char* known = p;
+    unsigned known_flags = states_[size_t(*row / stride_)].flags;
+    size_t scanned = 0;
+    for (;;) {
+      const unsigned char* s = FindAnyOf(program_.skip_bytes, program_.skip_count, known, end);
+      if (s == nullptr) {
+        stepper_->AddWork(scanned);
+        return nullptr;
+      }
+      const unsigned char* q = s;
+      while (q > known && IsLead(q[-1])) --q;
+      scanned += size_t(s - q);
+      if ((s - q) % 2 != 0 && IsTrail(*s)) {
+        known = s + 1;
+        known_flags = 0;
+        continue;
+      }
+      stepper_->AddWork(scanned);
+      ++skips_;
+      skipped_ += size_t(s - p);
+      if (skips_ >= kSkipTrial && skipped_ < kMinAverageSkip * skips_) skipping_ = false;
+      if (s == p) return s;
+      unsigned flags = known_flags;
+      if (s > q) {
+        flags = 0;  // a pair or a lone lead byte ends at s: neither a line feed nor a word byte
+      } else if (s > known) {
+        const unsigned char* t = s - 1;
+        while (t > known && IsLead(t[-1])) --t;
+        stepper_->AddWork(size_t(s - 1 - t));
+        const bool single = (s - 1 - t) % 2 == 0 || !IsTrail(s[-1]);
+        flags = single ? NextFlags(0, s[-1]) : 0;
+      }
+      *row = StartRow(flags);
+      return s;
+    }
+  }
+
+  // The first byte in [p, end) that is one of bytes[0 .. count), or null.
+  static const unsigned char* FindAnyOf(const uint8_t* bytes, int count, const unsigned char* p,
+                                        const unsigned char* end) {
+    if (count == 1) return static_cast<const unsigned char*>(std::memchr(p, bytes[0], size_t(end - p)));
+    const uint8_t b0 = bytes[0], b1 = bytes[1], b2 = bytes[count - 1];
+#ifdef __SSE2__
+    const __m128i v0 = _mm_set1_epi8(char(b0)), v1 = _mm_set1_epi8(char(b1)), v2 = _mm_set1_epi8(char(b2));
+    for (; end - p >= 16; p += 16) {
+      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+      const __m128i hit =
+          _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, v0), _mm_cmpeq_epi8(v, v1)), _mm_cmpeq_epi8(v, v2));
+      const unsigned mask = unsigned(_mm_movemask_epi8(hit));
+      if (mask != 0) return p + __builtin_ctz(mask);
+    }
+#endif
+    for (; p < end; ++p) {
+      if (*p == b0 || *p == b1 || *p == b2) return p;
+    }
+    return nullptr;
+  }
 
   Outcome Finish(int32_t next, const unsigned char* resume_at, std::vector<int32_t>* kernel, unsigned* flags,
                  const unsigned char** resume) {
@@ -266,6 +403,7 @@ class Dfa {
   // Encodes the sorted counters into key_: each as its distance from the one before, 7 bits per byte.
   void Encode(const int32_t* pcs, size_t count) {
     key_.clear();
+    key_in_loop_ = count == 0 || pcs[count - 1] < program_.body;
     uint32_t previous = 0;
     for (size_t k = 0; k < count; ++k) {
       uint32_t delta = uint32_t(pcs[k]) - previous;
@@ -322,13 +460,16 @@ class Dfa {
     slots_[s] = index + 1;
   }
 
-  size_t Cost(size_t key_size) const { return key_size + sizeof(State) + size_t(stride_) * 4 + 2 * sizeof(int32_t); }
+  size_t Cost(size_t key_size) const {
+    return key_size + sizeof(State) + size_t(stride_) * sizeof(Cell) + 2 * sizeof(int32_t);
+  }
 
-  // Adds the state of kernel key_ and returns its row.
+  // Adds the state of kernel key_ and returns its index.
   int32_t AddState(uint32_t hash, unsigned flags) {
     const int32_t index = int32_t(states_.size());
     used_ += Cost(key_.size());
-    states_.push_back({uint32_t(pool_.size()), uint32_t(key_.size()), hash, flags});
+    const bool idle = skip_ && key_in_loop_ && (flags & kMidChar) == 0;
+    states_.push_back({uint32_t(pool_.size()), uint32_t(key_.size()), hash, flags, idle});
     pool_.insert(pool_.end(), key_.begin(), key_.end());
     if (states_.size() * 2 > slots_.size()) {
       slots_.assign(slots_.size() * 2, 0);
@@ -336,10 +477,11 @@ class Dfa {
     }
     Place(index);
     table_.resize(table_.size() + size_t(stride_), kUnknown);
-    return index * stride_;
+    return index;
   }
 
   void Clear() {
+    std::fill(start_rows_, start_rows_ + kFlagCombinations, kUnknown);
     table_.clear();
     states_.clear();
     pool_.clear();
@@ -377,7 +519,7 @@ class Dfa {
     Encode(next_.data(), count);
     const uint32_t hash = Hash(next_flags);
     const int32_t found = Find(hash, next_flags);
-    if (found >= 0) return table_[size_t(row + cls)] = found * stride_;
+    if (found >= 0) return table_[size_t(row + cls)] = Entry(found);
     if (used_ + Cost(key_.size()) > budget_ && !states_.empty()) {
       if (may_give_up_ && ++clears_ >= 3 && size_t(pos - last_clear_) < 10 * states_.size()) {
         pending_.assign(next_.begin(), next_.begin() + std::ptrdiff_t(count));
@@ -386,11 +528,9 @@ class Dfa {
       }
       last_clear_ = pos;
       Clear();
-      return AddState(hash, next_flags);
+      return Entry(AddState(hash, next_flags));
     }
-    const int32_t added = AddState(hash, next_flags);
-    table_[size_t(row + cls)] = added;
-    return added;
+    return table_[size_t(row + cls)] = Entry(AddState(hash, next_flags));
   }
 
   const Program& program_;
@@ -398,7 +538,15 @@ class Dfa {
   const int stride_;
   const size_t budget_;
   const bool may_give_up_;
-  std::vector<int32_t> table_;
+  const bool skip_;
+  bool skipping_ = false;
+  size_t skips_ = 0;
+  size_t skipped_ = 0;
+  int32_t start_rows_[kFlagCombinations];
+  bool key_in_loop_ = false;
+  // Row r's entry for class c is table_[r + c]: a row, kUnknown, kMatchRow, kDeadRow or kIdle - row.
+  using Cell = ptrdiff_t;
+  std::vector<Cell> table_;
   std::vector<State> states_;
   std::vector<uint8_t> pool_;
   std::vector<int32_t> slots_;  // open addressing: a state's index + 1, or 0 when free
@@ -452,8 +600,19 @@ class BoundaryTracker {
   const unsigned char* known_;
 };
 
+enum class LiteralFound { kYes, kNo, kGaveUp };
+
+// The literal's two rarest bytes pick candidates, which are then compared byte by byte. When
+// candidates are many and long to compare (a literal of one repeated common byte), the
+// comparisons would grow with the literal's length times the subject's; the search gives up
+// as soon as they pass kVerifyPerByte times the bytes it has passed, plus kVerifySlack, so
+// that it stays linear in the subject whatever the literal, and the DFA answers instead.
 class LiteralFinder {
  public:
+  static constexpr size_t kVerifyPerByte = 4;
+  static constexpr size_t kVerifySlack = 4096;
+  static_assert(kVerifyPerByte >= 1 && kVerifySlack >= 64, "room for the comparisons of ordinary literals");
+
   explicit LiteralFinder(const Literal& literal) : literal_(literal), n_(literal.bytes.size()) {
     for (size_t k = 0; k < n_; ++k) {
       int f = ByteFrequency(Byte(k));
@@ -471,10 +630,11 @@ class LiteralFinder {
     if (n_ < 2) second_ = first_;
   }
 
-  bool Find(const unsigned char* begin, const unsigned char* end) const {
-    if (n_ == 0) return true;
-    if (size_t(end - begin) < n_) return false;
+  LiteralFound Find(const unsigned char* begin, const unsigned char* end) const {
+    if (n_ == 0) return LiteralFound::kYes;
+    if (size_t(end - begin) < n_) return LiteralFound::kNo;
     BoundaryTracker tracker(begin);
+    size_t compared = 0;
     const unsigned char* p = begin;
 #ifdef __SSE2__
     const __m128i fold1 = _mm_set1_epi8(literal_.fold[first_] ? 0x20 : 0);
@@ -488,26 +648,33 @@ class LiteralFinder {
                                                                _mm_cmpeq_epi8(_mm_or_si128(b, fold2), want2))));
       while (mask != 0) {
         const unsigned char* s = p + __builtin_ctz(mask);
-        if (Verify(s) && tracker.IsBoundary(s)) return true;
+        if (Verify(s, &compared) && tracker.IsBoundary(s)) return LiteralFound::kYes;
+        if (compared > kVerifyPerByte * size_t(s - begin) + kVerifySlack) return LiteralFound::kGaveUp;
         mask &= mask - 1;
       }
       p += 16;
     }
 #endif
     for (; size_t(end - p) >= n_; ++p) {
-      if (Verify(p) && tracker.IsBoundary(p)) return true;
+      if (Verify(p, &compared) && tracker.IsBoundary(p)) return LiteralFound::kYes;
+      if (compared > kVerifyPerByte * size_t(p - begin) + kVerifySlack) return LiteralFound::kGaveUp;
     }
-    return false;
+    return LiteralFound::kNo;
   }
 
  private:
   unsigned Byte(size_t k) const { return static_cast<unsigned char>(literal_.bytes[k]); }
 
-  bool Verify(const unsigned char* s) const {
+  // Adds the bytes compared to *compared.
+  bool Verify(const unsigned char* s, size_t* compared) const {
     for (size_t k = 0; k < n_; ++k) {
       const unsigned b = literal_.fold[k] ? (s[k] | 0x20u) : s[k];
-      if (b != Byte(k)) return false;
+      if (b != Byte(k)) {
+        *compared += k + 1;
+        return false;
+      }
     }
+    *compared += n_;
     return true;
   }
 
@@ -519,15 +686,43 @@ class LiteralFinder {
   int second_freq_ = 1 << 20;
 };
 
-bool Search(const Program& program, Stepper* stepper, const unsigned char* begin, const unsigned char* end,
+}  // namespace
+
+struct MatchCache {
+  MatchCache(const Program& p, const MatchOptions& o)
+      : program(&p),
+        options(o),
+        stepper(p, o.use_flat_closures),
+        dfa(p, &stepper, o.dfa_cache_bytes, o.engine == MatchOptions::Engine::kAuto, o.use_prefilter) {}
+
+  bool Fits(const Program& p, const MatchOptions& o) const {
+    return program == &p && options.engine == o.engine && options.dfa_cache_bytes == o.dfa_cache_bytes &&
+           options.use_prefilter == o.use_prefilter && options.use_flat_closures == o.use_flat_closures;
+  }
+
+  const Program* program;
+  const MatchOptions options;
+  Stepper stepper;
+  Dfa dfa;
+};
+
+void FreeMatchCache(MatchCache* cache) noexcept { delete cache; }
+
+size_t MatchCacheBytes(const MatchCache& cache) noexcept {
+  return sizeof(MatchCache) + cache.stepper.Bytes() + cache.dfa.Bytes();
+}
+
+namespace {
+
+bool Search(const Program& program, MatchCache* cache, const unsigned char* begin, const unsigned char* end,
             const MatchOptions& options) {
+  Stepper* stepper = &cache->stepper;
   const size_t size = program.insts.size();
   if (options.engine == MatchOptions::Engine::kNfaOnly) return NfaSearch(stepper, size, {0}, kAtStart, begin, end);
-  Dfa dfa(program, stepper, options.dfa_cache_bytes, options.engine == MatchOptions::Engine::kAuto);
   std::vector<int32_t> kernel;
   unsigned flags = 0;
   const unsigned char* resume = nullptr;
-  switch (dfa.Search(begin, end, &kernel, &flags, &resume)) {
+  switch (cache->dfa.Search(begin, end, &kernel, &flags, &resume)) {
     case Dfa::Outcome::kMatched: return true;
     case Dfa::Outcome::kNoMatch: return false;
     case Dfa::Outcome::kGaveUp: break;
@@ -537,20 +732,20 @@ bool Search(const Program& program, Stepper* stepper, const unsigned char* begin
 
 }  // namespace
 
-bool FindLiteral(const Literal& literal, const unsigned char* begin, const unsigned char* end) {
-  return LiteralFinder(literal).Find(begin, end);
-}
-
-bool Match(const Program& program, const unsigned char* begin, const unsigned char* end,
-           const MatchOptions& options) {
-  if (options.use_prefilter) {
-    const bool found = FindLiteral(program.required, begin, end);
-    if (!found || program.literal_only) return found;
-  }
+bool Match(const Program& program, const unsigned char* begin, const unsigned char* end, const MatchOptions& options,
+           MatchCachePtr* cache) {
   if (options.work != nullptr) *options.work = 0;
-  Stepper stepper(program, options.use_flat_closures);
-  const bool matched = Search(program, &stepper, begin, end, options);
-  if (options.work != nullptr) *options.work = stepper.work();
+  if (options.use_prefilter) {
+    const LiteralFound found = LiteralFinder(program.required).Find(begin, end);
+    if (found == LiteralFound::kNo) return false;
+    if (found == LiteralFound::kYes && program.literal_only) return true;
+  }
+  MatchCachePtr own;
+  if (cache == nullptr) cache = &own;
+  if (!*cache || !(*cache)->Fits(program, options)) cache->reset(new MatchCache(program, options));
+  (*cache)->stepper.ResetWork();
+  const bool matched = Search(program, cache->get(), begin, end, options);
+  if (options.work != nullptr) *options.work = (*cache)->stepper.work();
   return matched;
 }
 

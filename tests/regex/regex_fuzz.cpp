@@ -45,7 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const bool a = bregexp::Match(program, begin, end);
   if (api != int(a)) std::abort();
   const size_t bound = 24 * program.insts.size() * (subject_size + 2);
-  for (bregexp::MatchOptions options : {bregexp::MatchOptions{E::kDfaOnly, 1, false, true},
+  for (bregexp::MatchOptions options : {bregexp::MatchOptions{}, bregexp::MatchOptions{E::kDfaOnly, 1, false, true},
                                         bregexp::MatchOptions{E::kAuto, size_t(4) << 20, false, true},
                                         bregexp::MatchOptions{E::kNfaOnly, 0, false, true},
                                         bregexp::MatchOptions{E::kNfaOnly, 0, false, false}}) {

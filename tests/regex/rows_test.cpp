@@ -3,9 +3,19 @@
 
 struct Row { std::string expression, subject; bool expected; };
 
+// Runs of 299 a's: every position is a candidate of the literal search for a{300}, which gives
+// up comparing and lets the DFA answer.
+static std::string RunsOf299() {
+  std::string runs;
+  for (int k = 0; k < 20; ++k) runs += std::string(299, 'a') + "b";
+  return runs;
+}
+
 // Expectations written by hand, so each is confirmed by Perl as well as checked in every configuration.
 // {1000} and 200 nested groups are the largest repetition and nesting accepted.
 const std::vector<Row> kRows = {
+    {"m/a{300}/", RunsOf299(), false}, {"m/a{300}/", RunsOf299() + std::string(300, 'a'), true},
+    {"m/a{300}/i", RunsOf299() + std::string(150, 'A') + std::string(150, 'a'), true},
     {"m{a{2}}", "aa", true}, {"m{a\\{2\\}}", "a{2}", true}, {"m(a(b)c)", "abc", true}, {"m[[ab]]", "b", true},
     {"m<a<b>c>", "a<b>c", true}, {"m|a\\|b|", "b", true}, {"m.a\\.c.", "abc", true}, {"m#a#i", "A", true},
     {"/a\\/b/i", "A/B", true}, {"a|b", "b", true}, {"m!a.c!s", "a\nc", true}, {"m/a b#c\n/x", "ab", true},
@@ -50,9 +60,11 @@ TEST(Rows, EveryConfigurationAndPerlGiveTheExpectedAnswer) {
   ExpectAgreementWithPerl(cases);
 }
 
-// The vectorised literal search on a long mixed subject: a literal inserted at each character
-// boundary is found, its bytes inserted across characters are not.
-TEST(Rows, LiteralSearchKeepsCharacterBoundaries) {
+// The vectorised literal search and the skip to the next byte that can start a match, on a long
+// mixed subject: a needle inserted at each character boundary is found, its bytes inserted across
+// characters are not. The subject holds A as a trail byte (of ア) after runs of lead bytes of
+// both parities, so the skip lands on trail bytes; \b and ^ check the context it resumes with.
+TEST(Rows, LiteralSearchAndSkipKeepCharacterBoundaries) {
   std::string filler;
   const std::string pieces[] = {"ab ", kKanaA, "\x88\x88", kHyo, "\n", "\x82\xA0", kLong, "Z", "\x9F\x9F"};
   for (int k = 0; filler.size() < 160; ++k) filler += pieces[(k * 7) % 9];
@@ -60,7 +72,11 @@ TEST(Rows, LiteralSearchKeepsCharacterBoundaries) {
       {"m/\x88\x9F\x88\x9F/", "\x88\x9F\x88\x9F", "\x82\x88\x9F\x88\x9F\x40"},
       {"m/" + kHyo + "A/", kHyo + "A", "\x83" + kHyo + "A"},
       {"m/" + kKanaA + "b/", kKanaA + "b", "\x88" + kKanaA + "b"},
-      {"m/sherlock/i", "ShErLoCk", "\x83sherlock"}};
+      {"m/sherlock/i", "ShErLoCk", "\x83sherlock"},
+      {"m/A[0-9]/", "A7", "\x83" "A7"},
+      {"m/(?:A|B)[0-9]/", "A7", "\x83" "A7"},
+      {"m/\\b(?:A|B)[0-9]/", kKanaDi + "B7", "\x83" "B7"},
+      {"m/^(?:A|B)[0-9]/m", "\nA7", "\n\x83" "A7"}};
   const auto* bytes = reinterpret_cast<const unsigned char*>(filler.data());
   for (const std::vector<std::string>& needle : needles) {
     const bregexp::Program program = MustCompile(needle[0]);
