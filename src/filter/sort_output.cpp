@@ -257,14 +257,20 @@ int BuildFileOrder(int* order) {
         return count;
     }
     static bool placed[kMaxResults];
+    static char extensions[kMaxResults][kPartBytes];
     std::memset(placed, 0, sizeof placed);
+    // The extension the filter tested: that of the long name, where the row holds a short name.
+    for (int i = 0; i < ResultList.fileCount; ++i) {
+        if (LongNameExtension(ResultList.files[i], extensions[i])) continue;
+        PathParts parts;
+        SplitPath(ResultList.files[i], &parts);
+        std::memcpy(extensions[i], parts.ext, kPartBytes);
+    }
     const FilterEntryRow& entry = FilterEntry[SelectedFilterIndex];
     for (int p = 0; p < entry.patternCount; ++p) {
         for (int i = 0; i < ResultList.fileCount; ++i) {
             if (placed[i]) continue;
-            PathParts parts;
-            SplitPath(ResultList.files[i], &parts);
-            if (NamesEqual(parts.ext, entry.patterns[p])) {
+            if (NamesEqual(extensions[i], entry.patterns[p])) {
                 placed[i] = true;
                 order[count++] = i;
             }

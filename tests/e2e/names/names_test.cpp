@@ -268,14 +268,15 @@ TEST(Names, ItemsDroppedOnTheDialogKeepTheirOwnFiles) {
 }
 
 // An extension list compares the long name's extension, whichever name lists the file: a file
-// listed by its short name CAF_~XXX.HTM is an .html file, not an .htm one.
+// listed by its short name CAF_~XXX.HTM is an .html file, not an .htm one, in the filter and in the
+// regrouping by pattern that "@sort=1" makes.
 TEST(Names, AnExtensionListComparesTheLongNamesExtension) {
     TempDir dir;
     const std::wstring root = Widen(dir.path()), cafe = root + L"\\caf\u00e9.html", plain = root + L"\\plain.htm";
     for (const std::wstring& file : {cafe, plain}) {
         CloseHandle(CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     }
-    KorvalInstall install("[system]\r\n@sub\r\n%end\r\n[filter]\r\nHtml\r\n>.html\r\nHtm\r\n>.htm\r\n%end\r\n");
+    KorvalInstall install("[system]\r\n@sub\r\n@sort=1\r\n%end\r\n[filter]\r\nHtml\r\n>.html\r\nHtm\r\n>.htm\r\n%end\r\n");
     const std::tuple<const char*, std::wstring, std::wstring> runs[] = {
         {"the walk, .html", L"/#f=\"Html\" /#e1 " + Quoted(root), cafe},
         {"the walk, .htm", L"/#f=\"Htm\" /#e1 " + Quoted(root), plain},
