@@ -20,6 +20,7 @@ wchar_t PrefixedPath[kUncPrefixLength + kWidePathChars];
 wchar_t ShortPath[kWidePathChars];
 wchar_t LongPath[kWidePathChars];
 wchar_t TruePath[kWidePathChars];
+wchar_t ItemPath[kWidePathChars];
 
 // The path a platform function returned, without the prefix that PlatformPath added.
 const wchar_t* WithoutPrefix(wchar_t* path, size_t* length) {
@@ -96,11 +97,21 @@ int ShortAnsiPathOf(const wchar_t* path, char* out) {
     return ToAnsiExactly(plain, shortLength, out, kPathBytes);
 }
 
+size_t FolderPathLength(const wchar_t* path, size_t length) {
+    if (length < 2 || path[length - 1] != L'\\') return length;
+    DWORD attributes = GetFileAttributesW(PlatformPath(path, length));
+    bool folder = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+    return folder ? length - 1 : length;
+}
+
 int AnsiPathOf(const wchar_t* path, char* out) {
     size_t length = wcsnlen(path, kWidePathChars);
     if (length >= kWidePathChars) return 0;
-    if (ToAnsiExactly(path, length, out, kPathBytes) >= 0) return 1;
-    return ShortAnsiPathOf(PlatformPath(path, length), out) >= 0 ? 1 : 0;
+    length = FolderPathLength(path, length);
+    std::wmemcpy(ItemPath, path, length);
+    ItemPath[length] = L'\0';
+    if (ToAnsiExactly(ItemPath, length, out, kPathBytes) >= 0) return 1;
+    return ShortAnsiPathOf(PlatformPath(ItemPath, length), out) >= 0 ? 1 : 0;
 }
 
 size_t TrueWidePath(const char* path, wchar_t* out, size_t size) {

@@ -22,8 +22,14 @@ int ChooseAnsiName(const wchar_t* longName, const wchar_t* shortName, char* out,
 
 // The ANSI path of the item named by `path` (wide, at most kWidePathChars - 1 characters): the
 // path itself when it converts exactly and has fewer than kPathBytes bytes, else its short form
-// when that does. `out` holds kPathBytes. Returns 1, or 0 when the item has no usable ANSI path.
+// when that does. A folder's trailing backslash is cut first. `out` holds kPathBytes. Returns 1, or
+// 0 when the item has no usable ANSI path.
 int AnsiPathOf(const wchar_t* path, char* out);
+
+// The length of `path` (`length` characters, terminated there) without its trailing backslash when
+// it names a folder. The cut comes before any length test or substitution, so that a folder of
+// 259 bytes written with its backslash keeps its own spelling.
+size_t FolderPathLength(const wchar_t* path, size_t length);
 
 // The short form of a wide path in `out` (kPathBytes), when it converts exactly and fits.
 // Returns its length in bytes, or -1.

@@ -35,7 +35,7 @@ std::wstring Widen(const std::string& text) {
 
 // A long path needs the prefix to be created.
 std::wstring Long(const std::wstring& path) {
-    return path.size() < 240 ? path : L"\\\\?\\" + path;
+    return path.size() < 240 || path.rfind(L"\\\\?\\", 0) == 0 ? path : L"\\\\?\\" + path;
 }
 
 std::optional<FileId> IdOf(HANDLE file) {
@@ -115,21 +115,21 @@ struct HostileTree {
     std::map<FileId, std::wstring> ids;
 };
 
-// The clipboard after a run that delivered the hostile tree's files: every CF_TEXT line opens a
-// distinct file of the tree, none is missing, and each CF_UNICODETEXT line is the true name of its
+// The clipboard after a run that delivered the items of `ids` (true names by file identity): every
+// CF_TEXT line opens a distinct item of them, none is missing, and each CF_UNICODETEXT line is the true name of its
 // file, or the CF_TEXT line where the true name is MAX_PATH units or longer.
-void ExpectEveryFileOnce(const HostileTree& tree, const std::string& text, const std::wstring& wide,
+void ExpectEveryFileOnce(const std::map<FileId, std::wstring>& ids, const std::string& text, const std::wstring& wide,
                          const char* road) {
     std::set<FileId> seen;
     std::vector<std::string> lines = SplitLines(text), got, want;
     for (const std::string& line : lines) {
         std::optional<FileId> id = IdOfAnsi(line);
-        EXPECT_TRUE(id && tree.ids.count(*id)) << road << ": \"" << line << "\" opens no file of the tree";
+        EXPECT_TRUE(id && ids.count(*id)) << road << ": \"" << line << "\" opens no file of the tree";
         EXPECT_TRUE(!id || seen.insert(*id).second) << road << ": a second line for the file of \"" << line << "\"";
-        const std::wstring& trueName = id && tree.ids.count(*id) ? tree.ids.at(*id) : Widen(line);
+        const std::wstring& trueName = id && ids.count(*id) ? ids.at(*id) : Widen(line);
         want.push_back(Narrow(trueName.size() < MAX_PATH ? trueName : Widen(line)));
     }
-    EXPECT_EQ(seen.size(), tree.files.size()) << road << ": delivered\n" << text;
+    EXPECT_EQ(seen.size(), ids.size()) << road << ": delivered\n" << text;
     for (const std::wstring& line : SplitLines(wide)) got.push_back(Narrow(line));
     EXPECT_EQ(got, want) << road << ": the CF_UNICODETEXT lines";
 }
@@ -163,7 +163,7 @@ TEST(Names, EveryInputRoadDeliversEachFileOnceByAPathThatOpensIt) {
         fill();
         KorvalProcess process(install.exe(), arguments, install.folder());
         ASSERT_EQ(process.ExpectEnd().value_or(99), 0u) << road;
-        ExpectEveryFileOnce(tree, ClipboardText().value_or(""), ClipboardWideText().value_or(L""), road);
+        ExpectEveryFileOnce(tree.ids, ClipboardText().value_or(""), ClipboardWideText().value_or(L""), road);
     }
 }
 
@@ -296,5 +296,34 @@ TEST(Names, AnExtensionListComparesTheLongNamesExtension) {
         ASSERT_EQ(process.ExpectEnd().value_or(99), 0u) << name;
         EXPECT_EQ(Narrow(ClipboardWideText().value_or(L"")), Narrow(expected)) << name;
         EXPECT_EQ(IdOfAnsi(ClipboardText().value_or("")), IdOfWide(expected)) << name;
+    }
+}
+
+// Each item has one spelling, whichever road brings it, and that spelling opens it: a folder of 259
+// bytes written with its trailing backslash keeps its own bytes.
+TEST(Names, EachItemHasOneSpellingThatOpensIt) {
+    TempDir dir;
+    const std::string a = MakeDeepFolder(dir / "a", kPathBytes - 1), b = MakeDeepFolder(dir / "b", kPathBytes - 1),
+                      c = MakeDeepFolder(dir / "c", kPathBytes - 3) + "表";
+    MakeFolder(c);
+    KorvalInstall install("[system]\r\n@sub\r\n%end\r\n[filter]\r\nText\r\n>.txt\r\nDirs\r\n>folder\r\n%end\r\n");
+    const auto untouched = [] { SetClipboardText("untouched"); };
+    const std::tuple<const char*, std::wstring, std::function<void()>, WidePaths, std::string> rows[] = {
+        {"259-byte folders, two written with their backslash",
+         L"/#f=\"Dirs\" /#e1 " + Quoted(Widen(a)) + L" " + Quoted(Widen(b) + L"\\") + L" " + Quoted(Widen(c) + L"\\"),
+         untouched, {Widen(a), Widen(b), Widen(c)}, a + "\r\n" + b + "\r\n" + c},
+    };
+    for (const auto& [road, arguments, fill, items, text] : rows) {
+        std::map<FileId, std::wstring> ids;
+        for (const std::wstring& item : items) {
+            if (std::optional<FileId> id = IdOfWide(L"\\\\?\\" + item)) ids[*id] = item;
+        }
+        ASSERT_EQ(ids.size(), items.size()) << road;
+        fill();
+        KorvalProcess process(install.exe(), arguments, install.folder());
+        ASSERT_EQ(process.ExpectEnd().value_or(99), 0u) << road;
+        std::string delivered = ClipboardText().value_or("");
+        ExpectEveryFileOnce(ids, delivered, ClipboardWideText().value_or(L""), road);
+        EXPECT_TRUE(text.empty() || delivered == text) << road << ": delivered\n" << delivered;
     }
 }
