@@ -5,6 +5,8 @@
 #include <cstring>
 #include <cwchar>
 
+#include "common/handles.h"
+
 namespace {
 
 // Below this length every path function takes a path without the prefix; a search pattern adds
@@ -42,6 +44,41 @@ bool IsAscii(const wchar_t* text, size_t length) {
         if (text[i] >= 0x80) return false;
     }
     return true;
+}
+
+// The short name of the item that the first `length` characters of `path` name, in `out`
+// (kPathBytes); its length, or -1 when it has none that converts.
+int ShortNameOf(const wchar_t* path, size_t length, char* out) {
+    std::wmemcpy(ItemPath, path, length);
+    ItemPath[length] = L'\0';
+    WIN32_FIND_DATAW entry;
+    SearchHandle search(FindFirstFileW(PlatformPath(ItemPath, length), &entry));
+    if (search.handle == INVALID_HANDLE_VALUE || entry.cAlternateFileName[0] == L'\0') return -1;
+    return ToAnsiExactly(entry.cAlternateFileName, std::wcslen(entry.cAlternateFileName), out, kPathBytes);
+}
+
+// `path` (`length` characters) with every name that does not convert replaced by its short name,
+// every other name and separator kept as written, in `out` (kPathBytes). Returns its length, or -1
+// when it is kPathBytes or longer or a name has no short name.
+int NamewiseAnsiPath(const wchar_t* path, size_t length, char* out) {
+    size_t written = 0;
+    size_t start = 0;
+    for (size_t end = 0; end <= length; ++end) {
+        bool last = end == length;
+        if (!last && path[end] != L'\\' && path[end] != L'/') continue;
+        char name[kPathBytes];
+        int nameLength = ToAnsiExactly(path + start, end - start, name, kPathBytes);
+        if (nameLength < 0) nameLength = ShortNameOf(path, end, name);
+        if (nameLength < 0) return -1;
+        size_t grown = written + static_cast<size_t>(nameLength) + (last ? 0 : 1);
+        if (grown >= kPathBytes) return -1;
+        std::memcpy(out + written, name, static_cast<size_t>(nameLength));
+        written += static_cast<size_t>(nameLength);
+        if (!last) out[written++] = static_cast<char>(path[end]);
+        start = end + 1;
+    }
+    out[written] = '\0';
+    return static_cast<int>(written);
 }
 
 }  // namespace
@@ -108,10 +145,17 @@ int AnsiPathOf(const wchar_t* path, char* out) {
     size_t length = wcsnlen(path, kWidePathChars);
     if (length >= kWidePathChars) return 0;
     length = FolderPathLength(path, length);
+    if (ToAnsiExactly(path, length, out, kPathBytes) >= 0) return 1;
+    if (NamewiseAnsiPath(path, length, out) >= 0) return 1;
     std::wmemcpy(ItemPath, path, length);
     ItemPath[length] = L'\0';
-    if (ToAnsiExactly(ItemPath, length, out, kPathBytes) >= 0) return 1;
     return ShortAnsiPathOf(PlatformPath(ItemPath, length), out) >= 0 ? 1 : 0;
+}
+
+bool NamewisePathFits(const char* path) {
+    size_t length = TrueWidePath(path, TruePath, kWidePathChars);
+    char out[kPathBytes];
+    return length > 0 && NamewiseAnsiPath(TruePath, length, out) >= 0;
 }
 
 size_t TrueWidePath(const char* path, wchar_t* out, size_t size) {

@@ -20,11 +20,18 @@ int ToAnsiExactly(const wchar_t* text, size_t length, char* out, size_t size);
 // item has neither (a volume without short names). `shortName` may be empty.
 int ChooseAnsiName(const wchar_t* longName, const wchar_t* shortName, char* out, size_t size);
 
-// The ANSI path of the item named by `path` (wide, at most kWidePathChars - 1 characters): the
-// path itself when it converts exactly and has fewer than kPathBytes bytes, else its short form
-// when that does. A folder's trailing backslash is cut first. `out` holds kPathBytes. Returns 1, or
-// 0 when the item has no usable ANSI path.
+// The ANSI path of the item named by `path` (wide, at most kWidePathChars - 1 characters), by the
+// one rule that every road follows, so that an item has one spelling whichever road brings it:
+// each name that converts is kept as written, and only a name that does not is replaced by its
+// short name; where that path would be kPathBytes or longer, the short form of the whole path.
+// A folder's trailing backslash is cut first. `out` holds kPathBytes. Returns 1, or 0 when the
+// item has no usable ANSI path.
 int AnsiPathOf(const wchar_t* path, char* out);
+
+// True unless the item that the table path `path` names reaches kPathBytes by the rule of
+// AnsiPathOf over its long names, and so is spelled by the short form of its whole path; then so is
+// every item below it.
+bool NamewisePathFits(const char* path);
 
 // The length of `path` (`length` characters, terminated there) without its trailing backslash when
 // it names a folder. The cut comes before any length test or substitution, so that a folder of

@@ -300,18 +300,34 @@ TEST(Names, AnExtensionListComparesTheLongNamesExtension) {
 }
 
 // Each item has one spelling, whichever road brings it, and that spelling opens it: a folder of 259
-// bytes written with its trailing backslash keeps its own bytes.
+// bytes written with its trailing backslash keeps its own bytes, and a file met both in the walk of
+// a target folder and as a target of its own is delivered once.
 TEST(Names, EachItemHasOneSpellingThatOpensIt) {
     TempDir dir;
     const std::string a = MakeDeepFolder(dir / "a", kPathBytes - 1), b = MakeDeepFolder(dir / "b", kPathBytes - 1),
                       c = MakeDeepFolder(dir / "c", kPathBytes - 3) + "表";
     MakeFolder(c);
+    const std::wstring folder = Widen(dir / "Long Folder"), cafe = folder + L"\\caf\u00e9.txt";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    CloseHandle(CreateFileW(cafe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    // A folder too long for its long names, which only its short form names, and a file in it whose
+    // long name converts.
+    const std::wstring deep = Widen(MakeDeepFolder(dir / "d", 250)) + L"\\" + std::wstring(20, L'x'),
+                       inDeep = deep + L"\\long name.txt";
+    CreateDirectoryW(Long(deep).c_str(), nullptr);
+    CloseHandle(CreateFileW(Long(inDeep).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     KorvalInstall install("[system]\r\n@sub\r\n%end\r\n[filter]\r\nText\r\n>.txt\r\nDirs\r\n>folder\r\n%end\r\n");
     const auto untouched = [] { SetClipboardText("untouched"); };
     const std::tuple<const char*, std::wstring, std::function<void()>, WidePaths, std::string> rows[] = {
         {"259-byte folders, two written with their backslash",
          L"/#f=\"Dirs\" /#e1 " + Quoted(Widen(a)) + L" " + Quoted(Widen(b) + L"\\") + L" " + Quoted(Widen(c) + L"\\"),
          untouched, {Widen(a), Widen(b), Widen(c)}, a + "\r\n" + b + "\r\n" + c},
+        {"a folder and its own file, on a wide command line",
+         L"/#f=\"Text\" /#e1 " + Quoted(folder) + L" " + Quoted(cafe), untouched, {cafe}, ""},
+        {"a folder and its own file, in a wide file list", L"/#c /#f=\"Text\" /#e1",
+         [&] { SetClipboardWideFiles({folder, cafe}); }, {cafe}, ""},
+        {"a folder by its short form and its own file", L"/#f=\"Text\" /#e1 " + Quoted(deep) + L" " + Quoted(inDeep),
+         untouched, {inDeep}, ""},
     };
     for (const auto& [road, arguments, fill, items, text] : rows) {
         std::map<FileId, std::wstring> ids;
