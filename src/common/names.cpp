@@ -53,11 +53,12 @@ int ShortNameOf(const wchar_t* path, size_t length, char* out) {
     ItemPath[length] = L'\0';
     WIN32_FIND_DATAW entry;
     SearchHandle search(FindFirstFileW(PlatformPath(ItemPath, length), &entry));
-    if (search.handle == INVALID_HANDLE_VALUE || entry.cAlternateFileName[0] == L'\0') return -1;
-    return ToAnsiExactly(entry.cAlternateFileName, std::wcslen(entry.cAlternateFileName), out, kPathBytes);
+    if (search.handle == INVALID_HANDLE_VALUE) return -1;
+    return ShortAnsiName(entry.cAlternateFileName, out, kPathBytes);
 }
 
-// `path` (`length` characters) with every name that does not convert replaced by its short name,
+// `path` (`length` characters) with every name that does not convert, or that parsing would change,
+// replaced by its short name,
 // every other name and separator kept as written, in `out` (kPathBytes). Returns its length, or -1
 // when it is kPathBytes or longer or a name has no short name.
 int NamewiseAnsiPath(const wchar_t* path, size_t length, char* out) {
@@ -67,7 +68,9 @@ int NamewiseAnsiPath(const wchar_t* path, size_t length, char* out) {
         bool last = end == length;
         if (!last && path[end] != L'\\' && path[end] != L'/') continue;
         char name[kPathBytes];
-        int nameLength = ToAnsiExactly(path + start, end - start, name, kPathBytes);
+        int nameLength = ParsingChangesName(path + start, end - start)
+                             ? -1
+                             : ToAnsiExactly(path + start, end - start, name, kPathBytes);
         if (nameLength < 0) nameLength = ShortNameOf(path, end, name);
         if (nameLength < 0) return -1;
         size_t grown = written + static_cast<size_t>(nameLength) + (last ? 0 : 1);
@@ -104,14 +107,40 @@ int ToAnsiExactly(const wchar_t* text, size_t length, char* out, size_t size) {
     return written;
 }
 
+bool ParsingChangesName(const wchar_t* name, size_t length) {
+    if (length == 0 || (name[length - 1] != L'.' && name[length - 1] != L' ')) return false;
+    bool dotEntry = name[0] == L'.' && (length == 1 || (length == 2 && name[1] == L'.'));
+    return !dotEntry;
+}
+
+bool HoldsChangedName(const wchar_t* path, size_t length) {
+    size_t start = 0;
+    for (size_t end = 0; end <= length; ++end) {
+        if (end < length && path[end] != L'\\' && path[end] != L'/') continue;
+        if (ParsingChangesName(path + start, end - start)) return true;
+        start = end + 1;
+    }
+    return false;
+}
+
+int ShortAnsiName(const wchar_t* shortName, char* out, size_t size) {
+    size_t length = std::wcslen(shortName);
+    if (length == 0 || ParsingChangesName(shortName, length)) return -1;
+    return ToAnsiExactly(shortName, length, out, size);
+}
+
 int ChooseAnsiName(const wchar_t* longName, const wchar_t* shortName, char* out, size_t size) {
-    int length = ToAnsiExactly(longName, std::wcslen(longName), out, size);
-    if (length >= 0 || shortName[0] == L'\0') return length;
-    return ToAnsiExactly(shortName, std::wcslen(shortName), out, size);
+    size_t longLength = std::wcslen(longName);
+    if (!ParsingChangesName(longName, longLength)) {
+        int length = ToAnsiExactly(longName, longLength, out, size);
+        if (length >= 0) return length;
+    }
+    return ShortAnsiName(shortName, out, size);
 }
 
 const wchar_t* PlatformPath(const wchar_t* path, size_t length) {
-    if (length < kPlainPathLimit || length + kUncPrefixLength >= sizeof PrefixedPath / sizeof(wchar_t)) return path;
+    if (length + kUncPrefixLength >= sizeof PrefixedPath / sizeof(wchar_t)) return path;
+    if (length < kPlainPathLimit && !HoldsChangedName(path, length)) return path;
     if (path[0] != L'\0' && path[1] == L':' && path[2] == L'\\') {
         std::wmemcpy(PrefixedPath, kLocalPrefix, kLocalPrefixLength);
         std::wmemcpy(PrefixedPath + kLocalPrefixLength, path, length + 1);
@@ -131,6 +160,8 @@ int ShortAnsiPathOf(const wchar_t* path, char* out) {
     if (length == 0 || length >= kWidePathChars) return -1;
     size_t shortLength = length;
     const wchar_t* plain = WithoutPrefix(ShortPath, &shortLength);
+    // A name without a short one stays long in the short form, and may be one that parsing changes.
+    if (HoldsChangedName(plain, shortLength)) return -1;
     return ToAnsiExactly(plain, shortLength, out, kPathBytes);
 }
 
@@ -145,7 +176,7 @@ int AnsiPathOf(const wchar_t* path, char* out) {
     size_t length = wcsnlen(path, kWidePathChars);
     if (length >= kWidePathChars) return 0;
     length = FolderPathLength(path, length);
-    if (ToAnsiExactly(path, length, out, kPathBytes) >= 0) return 1;
+    if (!HoldsChangedName(path, length) && ToAnsiExactly(path, length, out, kPathBytes) >= 0) return 1;
     if (NamewiseAnsiPath(path, length, out) >= 0) return 1;
     std::wmemcpy(ItemPath, path, length);
     ItemPath[length] = L'\0';

@@ -188,8 +188,8 @@ const char* EntryExtension(const wchar_t* name, size_t nameLength, const char* a
 
 // The ANSI path of the entry whose wide path fills WalkPath up to `wideLength`, by the rule of
 // AnsiPathOf: behind `base`, the folder's path by that rule (`baseLength` bytes, with its trailing
-// backslash), the long name, else the short name; where that does not fit, the short form of the
-// whole path. Returns its length in `path` (kPathBytes), or -1 when the entry has no usable ANSI
+// backslash), the long name (`ansiNameLength` -1 when it is not to be listed), else the short name;
+// where that does not fit, the short form of the whole path. Returns its length in `path` (kPathBytes), or -1 when the entry has no usable ANSI
 // path; `joined` tells whether it is the folder's path and a name.
 int EntryAnsiPath(const char* base, size_t baseLength, const char* ansiName, int ansiNameLength,
                   const wchar_t* shortName, size_t wideLength, char* path, bool* joined) {
@@ -198,7 +198,7 @@ int EntryAnsiPath(const char* base, size_t baseLength, const char* ansiName, int
     if (nameLength >= 0) {
         std::memcpy(name, ansiName, static_cast<size_t>(nameLength) + 1);
     } else {
-        nameLength = ToAnsiExactly(shortName, std::wcslen(shortName), name, kPathBytes);
+        nameLength = ShortAnsiName(shortName, name, kPathBytes);
     }
     *joined = nameLength >= 0 && baseLength + static_cast<size_t>(nameLength) < kPathBytes;
     if (*joined) {
@@ -246,7 +246,8 @@ void WalkLevel(HWND owner, const char* base, size_t baseLength, size_t wideLengt
         std::wmemcpy(WalkPath + wideLength, name, nameLength + 1);
         int ansiNameLength = ToAnsiExactly(name, nameLength, ansiName, kPathBytes);
         bool joined = false;
-        int pathLength = reachable ? EntryAnsiPath(base, baseLength, ansiName, ansiNameLength, entry.cAlternateFileName,
+        int listedLength = ParsingChangesName(name, nameLength) ? -1 : ansiNameLength;
+        int pathLength = reachable ? EntryAnsiPath(base, baseLength, ansiName, listedLength, entry.cAlternateFileName,
                                                    wideLength + nameLength, path, &joined)
                                    : -1;
         if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {

@@ -169,8 +169,8 @@ void DeliverToClipboard(const std::vector<std::string>& paths, const std::vector
 
 // The true name of every delivered row: a row that holds a short name or a short form gets its
 // long form back. A folder keeps or loses its trailing backslash exactly as its row does. A true
-// name of MAX_PATH units or more, which a program that is not long-path aware cannot open, gives way
-// to the row itself.
+// name that an ordinary program cannot open, one of MAX_PATH units or more (unless the program is
+// long-path aware) or one with a name that path parsing would change, gives way to the row itself.
 std::vector<std::wstring> TrueNames(const std::vector<std::string>& paths) {
     static wchar_t name[kWidePathChars];
     std::vector<std::wstring> names;
@@ -180,7 +180,7 @@ std::vector<std::wstring> TrueNames(const std::vector<std::string>& paths) {
         bool backslash = EndsWithBackslash(path);
         if (backslash && !EndsWithBackslash(wide)) wide += L'\\';
         if (!backslash && EndsWithBackslash(wide) && wide.size() > 1) wide.pop_back();
-        if (wide.size() >= MAX_PATH) wide = Wide(path.c_str());
+        if (wide.size() >= MAX_PATH || HoldsChangedName(wide.c_str(), wide.size())) wide = Wide(path.c_str());
         names.push_back(std::move(wide));
     }
     return names;

@@ -32,6 +32,14 @@ std::wstring TokenPath(const wchar_t* text, size_t first, size_t end, int mode) 
     return path;
 }
 
+// True when the ANSI splitter can take `path` as it is written: it converts exactly, fits a table
+// row, and parsing leaves every name of it as it is.
+bool KeptAsWritten(const std::wstring& path) {
+    char ansiPath[kPathBytes];
+    return !HoldsChangedName(path.c_str(), path.size()) &&
+           ToAnsiExactly(path.c_str(), path.size(), ansiPath, kPathBytes) >= 0;
+}
+
 bool NamesItem(const std::wstring& path) {
     return !path.empty() && path.size() < kWidePathChars &&
            GetFileAttributesW(PlatformPath(path.c_str(), path.size())) != INVALID_FILE_ATTRIBUTES;
@@ -92,7 +100,7 @@ bool RewriteUnusablePaths(const wchar_t* text, size_t length, int mode, std::str
         copied = end;
         std::wstring path = TokenPath(text, first, end, mode);
         char ansiPath[kPathBytes];
-        bool fits = ToAnsiExactly(path.c_str(), path.size(), ansiPath, kPathBytes) >= 0;
+        bool fits = KeptAsWritten(path);
         size_t before = out->size();
         if (AppendExactly(out, text + first, end - first) && (fits || !NamesItem(path))) return false;
         out->resize(before);
@@ -118,7 +126,7 @@ char* ReadableCommandLine(char* ansiText) {
     char path[kPathBytes];
     if (NamesItem(item)) {
         // The whole line names one item: the run controller keeps it together as one target.
-        if (ToAnsiExactly(item.c_str(), item.size(), path, kPathBytes) >= 0) return ansiText;
+        if (KeptAsWritten(item)) return ansiText;
         RewrittenCommandLine = AnsiPathOfItem(item.c_str(), path) ? path : "";
     } else if (!RewriteUnusablePaths(text, whole.size(), kCommandLineMode, &RewrittenCommandLine)) {
         return ansiText;

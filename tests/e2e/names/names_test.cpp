@@ -115,9 +115,17 @@ struct HostileTree {
     std::map<FileId, std::wstring> ids;
 };
 
+// True when an ordinary program opens `path` as written: shorter than MAX_PATH, and no name ends
+// with a dot or a blank, which path parsing would drop.
+bool OpensAsWritten(const std::wstring& path) {
+    std::wstring names = path + L"\\";
+    return path.size() < MAX_PATH && names.find(L".\\") == std::wstring::npos &&
+           names.find(L" \\") == std::wstring::npos;
+}
+
 // The clipboard after a run that delivered the items of `ids` (true names by file identity): every
 // CF_TEXT line opens a distinct item of them, none is missing, and each CF_UNICODETEXT line is the true name of its
-// file, or the CF_TEXT line where the true name is MAX_PATH units or longer.
+// file, or the CF_TEXT line where an ordinary program cannot open the true name.
 void ExpectEveryFileOnce(const std::map<FileId, std::wstring>& ids, const std::string& text, const std::wstring& wide,
                          const char* road) {
     std::set<FileId> seen;
@@ -127,7 +135,7 @@ void ExpectEveryFileOnce(const std::map<FileId, std::wstring>& ids, const std::s
         EXPECT_TRUE(id && ids.count(*id)) << road << ": \"" << line << "\" opens no file of the tree";
         EXPECT_TRUE(!id || seen.insert(*id).second) << road << ": a second line for the file of \"" << line << "\"";
         const std::wstring& trueName = id && ids.count(*id) ? ids.at(*id) : Widen(line);
-        want.push_back(Narrow(trueName.size() < MAX_PATH ? trueName : Widen(line)));
+        want.push_back(Narrow(OpensAsWritten(trueName) ? trueName : Widen(line)));
     }
     EXPECT_EQ(seen.size(), ids.size()) << road << ": delivered\n" << text;
     for (const std::wstring& line : SplitLines(wide)) got.push_back(Narrow(line));
@@ -231,6 +239,8 @@ TEST(Names, ANameConvertsExactlyOrFallsBackToItsShortName) {
         {L"\u03a9mega.txt", L"_MEG~SCN.TXT", "\x83\xb6mega.txt"},
         {L"caf\u00e9.txt", L"CAF_~CRT.TXT", "CAF_~CRT.TXT"},
         {L"caf\u00e9.txt", L"", nullptr},
+        {L"dir.", L"DIR~1", "DIR~1"},
+        {L"sp ", L"", nullptr},
         {L"emoji\U0001F600.txt", L"", nullptr},
         {L"\ud55c\uad6d\uc5b4.txt", L"", nullptr},
     };
@@ -301,7 +311,8 @@ TEST(Names, AnExtensionListComparesTheLongNamesExtension) {
 
 // Each item has one spelling, whichever road brings it, and that spelling opens it: a folder of 259
 // bytes written with its trailing backslash keeps its own bytes, and a file met both in the walk of
-// a target folder and as a target of its own is delivered once.
+// a target folder and as a target of its own is delivered once, and a name that path parsing would
+// change is walked and delivered by its short name.
 TEST(Names, EachItemHasOneSpellingThatOpensIt) {
     TempDir dir;
     const std::string a = MakeDeepFolder(dir / "a", kPathBytes - 1), b = MakeDeepFolder(dir / "b", kPathBytes - 1),
@@ -316,7 +327,15 @@ TEST(Names, EachItemHasOneSpellingThatOpensIt) {
                        inDeep = deep + L"\\long name.txt";
     CreateDirectoryW(Long(deep).c_str(), nullptr);
     CloseHandle(CreateFileW(Long(inDeep).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-    KorvalInstall install("[system]\r\n@sub\r\n%end\r\n[filter]\r\nText\r\n>.txt\r\nDirs\r\n>folder\r\n%end\r\n");
+    // Names that path parsing would change: a folder ending in a dot, and one ending in a blank.
+    const std::wstring odd = Widen(dir / "odd"), dotted = odd + L"\\dir.\\a.xml", blank = odd + L"\\sp \\c.xml";
+    for (const std::wstring& file : {dotted, blank}) {
+        CreateDirectoryW((L"\\\\?\\" + odd).c_str(), nullptr);
+        CreateDirectoryW((L"\\\\?\\" + file.substr(0, file.rfind(L'\\'))).c_str(), nullptr);
+        CloseHandle(CreateFileW((L"\\\\?\\" + file).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    }
+    KorvalInstall install(
+        "[system]\r\n@sub\r\n%end\r\n[filter]\r\nText\r\n>.txt\r\nXml\r\n>.xml\r\nDirs\r\n>folder\r\n%end\r\n");
     const auto untouched = [] { SetClipboardText("untouched"); };
     const std::tuple<const char*, std::wstring, std::function<void()>, WidePaths, std::string> rows[] = {
         {"259-byte folders, two written with their backslash",
@@ -328,6 +347,10 @@ TEST(Names, EachItemHasOneSpellingThatOpensIt) {
          [&] { SetClipboardWideFiles({folder, cafe}); }, {cafe}, ""},
         {"a folder by its short form and its own file", L"/#f=\"Text\" /#e1 " + Quoted(deep) + L" " + Quoted(inDeep),
          untouched, {inDeep}, ""},
+        {"names that parsing would change, in the walk", L"/#f=\"Xml\" /#e1 " + Quoted(odd), untouched,
+         {dotted, blank}, ""},
+        {"names that parsing would change, in a wide file list", L"/#c /#f=\"Xml\" /#e1",
+         [&] { SetClipboardWideFiles({dotted, blank}); }, {dotted, blank}, ""},
     };
     for (const auto& [road, arguments, fill, items, text] : rows) {
         std::map<FileId, std::wstring> ids;
