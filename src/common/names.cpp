@@ -58,9 +58,8 @@ int ShortNameOf(const wchar_t* path, size_t length, char* out) {
 }
 
 // `path` (`length` characters) with every name that does not convert, or that parsing would change,
-// replaced by its short name,
-// every other name and separator kept as written, in `out` (kPathBytes). Returns its length, or -1
-// when it is kPathBytes or longer or a name has no short name.
+// replaced by its short name, and every other name and separator kept as written, in `out`
+// (kPathBytes). Returns its length, or -1 when it is kPathBytes or longer or a name has no short name.
 int NamewiseAnsiPath(const wchar_t* path, size_t length, char* out) {
     size_t written = 0;
     size_t start = 0;

@@ -57,8 +57,8 @@ int ShortAnsiPathOf(const wchar_t* path, char* out);
 
 // `path` (`length` characters) as the platform's path functions take it: an absolute path that is
 // long or holds a name that parsing would change gets the prefix that lifts the length limit and
-// turns parsing off; any other path is returned as it is. The prefixed copy
-// lives in one buffer that the next call reuses.
+// turns parsing off; any other path is returned as it is. The prefixed copy lives in one buffer
+// that the next call reuses.
 const wchar_t* PlatformPath(const wchar_t* path, size_t length);
 
 // The true form of a table path for the wide outputs: converted to wide characters, with every

@@ -189,8 +189,9 @@ const char* EntryExtension(const wchar_t* name, size_t nameLength, const char* a
 // The ANSI path of the entry whose wide path fills WalkPath up to `wideLength`, by the rule of
 // AnsiPathOf: behind `base`, the folder's path by that rule (`baseLength` bytes, with its trailing
 // backslash), the long name (`ansiNameLength` -1 when it is not to be listed), else the short name;
-// where that does not fit, the short form of the whole path. Returns its length in `path` (kPathBytes), or -1 when the entry has no usable ANSI
-// path; `joined` tells whether it is the folder's path and a name.
+// where that does not fit, the short form of the whole path. Returns its length in `path`
+// (kPathBytes), or -1 when the entry has no usable ANSI path; `joined` tells whether it is the
+// folder's path and a name.
 int EntryAnsiPath(const char* base, size_t baseLength, const char* ansiName, int ansiNameLength,
                   const wchar_t* shortName, size_t wideLength, char* path, bool* joined) {
     char name[kPathBytes];
