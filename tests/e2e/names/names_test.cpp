@@ -319,18 +319,14 @@ TEST(Names, EachItemHasOneSpellingThatOpensIt) {
                       c = MakeDeepFolder(dir / "c", kPathBytes - 3) + "表";
     MakeFolder(c);
     const std::wstring folder = Widen(dir / "Long Folder"), cafe = folder + L"\\caf\u00e9.txt";
-    CreateDirectoryW(folder.c_str(), nullptr);
-    CloseHandle(CreateFileW(cafe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     // A folder too long for its long names, which only its short form names, and a file in it whose
-    // long name converts.
+    // long name converts; and names that path parsing would change (a trailing dot, a trailing blank).
     const std::wstring deep = Widen(MakeDeepFolder(dir / "d", 250)) + L"\\" + std::wstring(20, L'x'),
                        inDeep = deep + L"\\long name.txt";
-    CreateDirectoryW(Long(deep).c_str(), nullptr);
-    CloseHandle(CreateFileW(Long(inDeep).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-    // Names that path parsing would change: a folder ending in a dot, and one ending in a blank.
     const std::wstring odd = Widen(dir / "odd"), dotted = odd + L"\\dir.\\a.xml", blank = odd + L"\\sp \\c.xml";
-    for (const std::wstring& file : {dotted, blank}) {
-        CreateDirectoryW((L"\\\\?\\" + odd).c_str(), nullptr);
+    MakeFolder(dir / "odd");
+    for (const std::wstring& file : {cafe, inDeep, dotted, blank}) {
+        // Through the prefix, which keeps every name as written.
         CreateDirectoryW((L"\\\\?\\" + file.substr(0, file.rfind(L'\\'))).c_str(), nullptr);
         CloseHandle(CreateFileW((L"\\\\?\\" + file).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     }
