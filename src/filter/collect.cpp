@@ -186,20 +186,23 @@ const char* EntryExtension(const wchar_t* name, size_t nameLength, const char* a
     return buffer;
 }
 
-// The ANSI path of the entry whose wide path fills WalkPath up to `wideLength`, behind the folder's
-// ANSI path `base` (`baseLength` bytes, with its trailing backslash): the folder and the long name,
-// else the folder and the short name, else the short form of the whole path. Returns its length in
-// `path` (kPathBytes), or -1 when the entry has no usable ANSI path.
+// The ANSI path of the entry whose wide path fills WalkPath up to `wideLength`, by the rule of
+// AnsiPathOf: behind `base`, the folder's path by that rule (`baseLength` bytes, with its trailing
+// backslash), the long name (`ansiNameLength` -1 when it is not to be listed), else the short name;
+// where that does not fit, the short form of the whole path. Returns its length in `path`
+// (kPathBytes), or -1 when the entry has no usable ANSI path; `joined` tells whether it is the
+// folder's path and a name.
 int EntryAnsiPath(const char* base, size_t baseLength, const char* ansiName, int ansiNameLength,
-                  const wchar_t* shortName, size_t wideLength, char* path) {
+                  const wchar_t* shortName, size_t wideLength, char* path, bool* joined) {
     char name[kPathBytes];
     int nameLength = ansiNameLength;
     if (nameLength >= 0) {
         std::memcpy(name, ansiName, static_cast<size_t>(nameLength) + 1);
     } else {
-        nameLength = ToAnsiExactly(shortName, std::wcslen(shortName), name, kPathBytes);
+        nameLength = ShortAnsiName(shortName, name, kPathBytes);
     }
-    if (nameLength >= 0 && baseLength + static_cast<size_t>(nameLength) < kPathBytes) {
+    *joined = nameLength >= 0 && baseLength + static_cast<size_t>(nameLength) < kPathBytes;
+    if (*joined) {
         std::memcpy(path, base, baseLength);
         std::memcpy(path + baseLength, name, static_cast<size_t>(nameLength) + 1);
         return static_cast<int>(baseLength) + nameLength;
@@ -220,9 +223,10 @@ void CountLeftOutFile(const char* extension, int useRegexp) {
 }
 
 // Adds the entries of the folder whose wide path (with its trailing backslash) fills WalkPath up
-// to `wideLength`. `base` is its ANSI path with the trailing backslash (`baseLength` bytes), or
-// kNoAnsiBase when it has none that a name fits behind; `reachable` is false for a folder without
-// any ANSI path, whose entries are only counted.
+// to `wideLength`. `base` is its ANSI path by the rule of AnsiPathOf with the trailing backslash
+// (`baseLength` bytes), or kNoAnsiBase when that is the short form of its whole path or leaves no
+// room for a name; `reachable` is false for a folder without any ANSI path, whose entries are only
+// counted.
 void WalkLevel(HWND owner, const char* base, size_t baseLength, size_t wideLength, bool reachable, int depth,
                int useRegexp) {
     if (depth > kMaxWalkDepth || wideLength + 2 > kWidePathChars) return;
@@ -242,8 +246,10 @@ void WalkLevel(HWND owner, const char* base, size_t baseLength, size_t wideLengt
         if (wideLength + nameLength + 2 > kWidePathChars) continue;
         std::wmemcpy(WalkPath + wideLength, name, nameLength + 1);
         int ansiNameLength = ToAnsiExactly(name, nameLength, ansiName, kPathBytes);
-        int pathLength = reachable ? EntryAnsiPath(base, baseLength, ansiName, ansiNameLength, entry.cAlternateFileName,
-                                                   wideLength + nameLength, path)
+        bool joined = false;
+        int listedLength = ParsingChangesName(name, nameLength) ? -1 : ansiNameLength;
+        int pathLength = reachable ? EntryAnsiPath(base, baseLength, ansiName, listedLength, entry.cAlternateFileName,
+                                                   wideLength + nameLength, path, &joined)
                                    : -1;
         if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
             if (pathLength < 0) {
@@ -253,7 +259,7 @@ void WalkLevel(HWND owner, const char* base, size_t baseLength, size_t wideLengt
             }
             if (!AllLevels) continue;
             size_t childBase = kNoAnsiBase;
-            if (pathLength >= 0 && static_cast<size_t>(pathLength) + 1 < kPathBytes) {
+            if (joined && static_cast<size_t>(pathLength) + 1 < kPathBytes) {
                 path[pathLength] = '\\';
                 path[pathLength + 1] = '\0';
                 childBase = static_cast<size_t>(pathLength) + 1;
@@ -346,7 +352,11 @@ void WalkFolder(HWND owner, const char* folder, int useRegexp) {
     char base[kPathBytes];
     size_t baseLength = CopyField(base, kPathBytes, folder);
     if (baseLength != std::strlen(folder)) return;
-    if (!EndsWithBackslash(base)) {
+    // A target that holds a short name may be the short form of a path too long for its long names;
+    // then so is every entry below it.
+    if (std::strchr(folder, '~') != nullptr && !NamewisePathFits(folder)) {
+        baseLength = kNoAnsiBase;
+    } else if (!EndsWithBackslash(base)) {
         if (baseLength + 1 < kPathBytes) {
             base[baseLength++] = '\\';
             base[baseLength] = '\0';

@@ -168,7 +168,9 @@ void DeliverToClipboard(const std::vector<std::string>& paths, const std::vector
 }
 
 // The true name of every delivered row: a row that holds a short name or a short form gets its
-// long form back. A folder keeps or loses its trailing backslash exactly as its row does.
+// long form back. A folder keeps or loses its trailing backslash exactly as its row does. A true
+// name that an ordinary program cannot open, one of MAX_PATH units or more (unless the program is
+// long-path aware) or one with a name that path parsing would change, gives way to the row itself.
 std::vector<std::wstring> TrueNames(const std::vector<std::string>& paths) {
     static wchar_t name[kWidePathChars];
     std::vector<std::wstring> names;
@@ -178,6 +180,7 @@ std::vector<std::wstring> TrueNames(const std::vector<std::string>& paths) {
         bool backslash = EndsWithBackslash(path);
         if (backslash && !EndsWithBackslash(wide)) wide += L'\\';
         if (!backslash && EndsWithBackslash(wide) && wide.size() > 1) wide.pop_back();
+        if (wide.size() >= MAX_PATH || HoldsChangedName(wide.c_str(), wide.size())) wide = Wide(path.c_str());
         names.push_back(std::move(wide));
     }
     return names;
@@ -257,14 +260,20 @@ int BuildFileOrder(int* order) {
         return count;
     }
     static bool placed[kMaxResults];
+    static char extensions[kMaxResults][kPartBytes];
     std::memset(placed, 0, sizeof placed);
+    // The extension the filter tested: that of the long name, where the row holds a short name.
+    for (int i = 0; i < ResultList.fileCount; ++i) {
+        if (LongNameExtension(ResultList.files[i], extensions[i])) continue;
+        PathParts parts;
+        SplitPath(ResultList.files[i], &parts);
+        std::memcpy(extensions[i], parts.ext, kPartBytes);
+    }
     const FilterEntryRow& entry = FilterEntry[SelectedFilterIndex];
     for (int p = 0; p < entry.patternCount; ++p) {
         for (int i = 0; i < ResultList.fileCount; ++i) {
             if (placed[i]) continue;
-            PathParts parts;
-            SplitPath(ResultList.files[i], &parts);
-            if (NamesEqual(parts.ext, entry.patterns[p])) {
+            if (NamesEqual(extensions[i], entry.patterns[p])) {
                 placed[i] = true;
                 order[count++] = i;
             }

@@ -17,7 +17,8 @@ namespace {
 std::string RewrittenCommandLine;
 
 // The path the ANSI splitter would test for the token [first, end): without the characters the
-// rules drop, one pair of enclosing double quotes, and the blanks around it.
+// rules drop, one pair of enclosing double quotes, the blanks around it, and a folder's trailing
+// backslash.
 std::wstring TokenPath(const wchar_t* text, size_t first, size_t end, int mode) {
     std::wstring path;
     for (size_t at = first; at < end; ++at) {
@@ -26,7 +27,17 @@ std::wstring TokenPath(const wchar_t* text, size_t first, size_t end, int mode) 
     if (path.size() >= 2 && path.front() == L'"' && path.back() == L'"') path = path.substr(1, path.size() - 2);
     size_t start = path.find_first_not_of(L' ');
     if (start == std::wstring::npos) return std::wstring();
-    return path.substr(start, path.find_last_not_of(L' ') - start + 1);
+    path = path.substr(start, path.find_last_not_of(L' ') - start + 1);
+    path.resize(FolderPathLength(path.c_str(), path.size()));
+    return path;
+}
+
+// True when the ANSI splitter can take `path` as it is written: it converts exactly, fits a table
+// row, and parsing leaves every name of it as it is.
+bool KeptAsWritten(const std::wstring& path) {
+    char ansiPath[kPathBytes];
+    return !HoldsChangedName(path.c_str(), path.size()) &&
+           ToAnsiExactly(path.c_str(), path.size(), ansiPath, kPathBytes) >= 0;
 }
 
 bool NamesItem(const std::wstring& path) {
@@ -89,7 +100,7 @@ bool RewriteUnusablePaths(const wchar_t* text, size_t length, int mode, std::str
         copied = end;
         std::wstring path = TokenPath(text, first, end, mode);
         char ansiPath[kPathBytes];
-        bool fits = ToAnsiExactly(path.c_str(), path.size(), ansiPath, kPathBytes) >= 0;
+        bool fits = KeptAsWritten(path);
         size_t before = out->size();
         if (AppendExactly(out, text + first, end - first) && (fits || !NamesItem(path))) return false;
         out->resize(before);
@@ -111,11 +122,12 @@ bool RewriteUnusablePaths(const wchar_t* text, size_t length, int mode, std::str
 char* ReadableCommandLine(char* ansiText) {
     const wchar_t* text = CommandLineTail(GetCommandLineW());
     std::wstring whole(text);
+    std::wstring item = whole.substr(0, FolderPathLength(whole.c_str(), whole.size()));
     char path[kPathBytes];
-    if (NamesItem(whole)) {
+    if (NamesItem(item)) {
         // The whole line names one item: the run controller keeps it together as one target.
-        if (ToAnsiExactly(whole.c_str(), whole.size(), path, kPathBytes) >= 0) return ansiText;
-        RewrittenCommandLine = AnsiPathOfItem(whole.c_str(), path) ? path : "";
+        if (KeptAsWritten(item)) return ansiText;
+        RewrittenCommandLine = AnsiPathOfItem(item.c_str(), path) ? path : "";
     } else if (!RewriteUnusablePaths(text, whole.size(), kCommandLineMode, &RewrittenCommandLine)) {
         return ansiText;
     }

@@ -35,7 +35,7 @@ std::wstring Widen(const std::string& text) {
 
 // A long path needs the prefix to be created.
 std::wstring Long(const std::wstring& path) {
-    return path.size() < 240 ? path : L"\\\\?\\" + path;
+    return path.size() < 240 || path.rfind(L"\\\\?\\", 0) == 0 ? path : L"\\\\?\\" + path;
 }
 
 std::optional<FileId> IdOf(HANDLE file) {
@@ -115,23 +115,30 @@ struct HostileTree {
     std::map<FileId, std::wstring> ids;
 };
 
-// The clipboard after a run that delivered the hostile tree's files: every CF_TEXT line opens a
-// distinct file of the tree, none is missing, and the CF_UNICODETEXT lines are their true names.
-void ExpectEveryFileOnce(const HostileTree& tree, const std::string& text, const std::wstring& wide,
+// True when an ordinary program opens `path` as written: shorter than MAX_PATH, and no name ends
+// with a dot or a blank, which path parsing would drop.
+bool OpensAsWritten(const std::wstring& path) {
+    std::wstring names = path + L"\\";
+    return path.size() < MAX_PATH && names.find(L".\\") == std::wstring::npos &&
+           names.find(L" \\") == std::wstring::npos;
+}
+
+// The clipboard after a run that delivered the items of `ids` (true names by file identity): every
+// CF_TEXT line opens a distinct item of them, none is missing, and each CF_UNICODETEXT line is the true name of its
+// file, or the CF_TEXT line where an ordinary program cannot open the true name.
+void ExpectEveryFileOnce(const std::map<FileId, std::wstring>& ids, const std::string& text, const std::wstring& wide,
                          const char* road) {
     std::set<FileId> seen;
-    for (const std::string& line : SplitLines(text)) {
+    std::vector<std::string> lines = SplitLines(text), got, want;
+    for (const std::string& line : lines) {
         std::optional<FileId> id = IdOfAnsi(line);
-        EXPECT_TRUE(id && tree.ids.count(*id)) << road << ": \"" << line << "\" opens no file of the tree";
+        EXPECT_TRUE(id && ids.count(*id)) << road << ": \"" << line << "\" opens no file of the tree";
         EXPECT_TRUE(!id || seen.insert(*id).second) << road << ": a second line for the file of \"" << line << "\"";
+        const std::wstring& trueName = id && ids.count(*id) ? ids.at(*id) : Widen(line);
+        want.push_back(Narrow(OpensAsWritten(trueName) ? trueName : Widen(line)));
     }
-    EXPECT_EQ(seen.size(), tree.files.size()) << road << ": delivered\n" << text;
-    WidePaths trueNames = SplitLines(wide), expected = tree.files;
-    std::sort(trueNames.begin(), trueNames.end());
-    std::sort(expected.begin(), expected.end());
-    std::vector<std::string> got, want;
-    for (const std::wstring& name : trueNames) got.push_back(Narrow(name));
-    for (const std::wstring& name : expected) want.push_back(Narrow(name));
+    EXPECT_EQ(seen.size(), ids.size()) << road << ": delivered\n" << text;
+    for (const std::wstring& line : SplitLines(wide)) got.push_back(Narrow(line));
     EXPECT_EQ(got, want) << road << ": the CF_UNICODETEXT lines";
 }
 
@@ -164,11 +171,12 @@ TEST(Names, EveryInputRoadDeliversEachFileOnceByAPathThatOpensIt) {
         fill();
         KorvalProcess process(install.exe(), arguments, install.folder());
         ASSERT_EQ(process.ExpectEnd().value_or(99), 0u) << road;
-        ExpectEveryFileOnce(tree, ClipboardText().value_or(""), ClipboardWideText().value_or(L""), road);
+        ExpectEveryFileOnce(tree.ids, ClipboardText().value_or(""), ClipboardWideText().value_or(L""), road);
     }
 }
 
-// A started program gets the true names in its wide command line, quoted where they hold a blank.
+// A started program gets the true names in its wide command line, quoted where they hold a blank,
+// and the short form where a true name is too long for a program that is not long-path aware.
 TEST(Names, AStartedProgramGetsTheTrueNames) {
     HostileTree tree;
     KorvalInstall install(kSettings);
@@ -180,13 +188,20 @@ TEST(Names, AStartedProgramGetsTheTrueNames) {
     int count = 0;
     LPWSTR* arguments = CommandLineToArgvW(line.c_str(), &count);
     ASSERT_NE(arguments, nullptr) << Narrow(line);
-    std::vector<std::string> got, want;
-    for (int i = 2; i < count; ++i) got.push_back(Narrow(arguments[i]));
+    // Each argument is the true name of a distinct file of the tree, or a shorter form of it where the
+    // true name is MAX_PATH units or longer.
+    std::set<FileId> seen;
+    for (int i = 2; i < count; ++i) {
+        std::optional<FileId> id = IdOfWide(arguments[i]);
+        bool known = id && tree.ids.count(*id);
+        EXPECT_TRUE(known && seen.insert(*id).second) << Narrow(arguments[i]);
+        if (!known) continue;
+        const std::wstring& trueName = tree.ids.at(*id);
+        EXPECT_EQ(Narrow(arguments[i]), Narrow(trueName.size() < MAX_PATH ? trueName : arguments[i]));
+        EXPECT_LT(std::wcslen(arguments[i]), size_t{MAX_PATH}) << Narrow(trueName);
+    }
     LocalFree(arguments);
-    for (const std::wstring& file : tree.files) want.push_back(Narrow(file));
-    std::sort(got.begin(), got.end());
-    std::sort(want.begin(), want.end());
-    EXPECT_EQ(got, want) << Narrow(line);
+    EXPECT_EQ(seen.size(), tree.files.size()) << Narrow(line);
     EXPECT_NE(line.find(L" -x "), std::wstring::npos) << Narrow(line);
     EXPECT_NE(line.find(Quoted(tree.root + L"\\sub\\na\u00efve r\u00e9sum\u00e9.txt")), std::wstring::npos)
         << "a true name with blanks is quoted: " << Narrow(line);
@@ -224,6 +239,8 @@ TEST(Names, ANameConvertsExactlyOrFallsBackToItsShortName) {
         {L"\u03a9mega.txt", L"_MEG~SCN.TXT", "\x83\xb6mega.txt"},
         {L"caf\u00e9.txt", L"CAF_~CRT.TXT", "CAF_~CRT.TXT"},
         {L"caf\u00e9.txt", L"", nullptr},
+        {L"dir.", L"DIR~1", "DIR~1"},
+        {L"sp ", L"", nullptr},
         {L"emoji\U0001F600.txt", L"", nullptr},
         {L"\ud55c\uad6d\uc5b4.txt", L"", nullptr},
     };
@@ -268,14 +285,15 @@ TEST(Names, ItemsDroppedOnTheDialogKeepTheirOwnFiles) {
 }
 
 // An extension list compares the long name's extension, whichever name lists the file: a file
-// listed by its short name CAF_~XXX.HTM is an .html file, not an .htm one.
+// listed by its short name CAF_~XXX.HTM is an .html file, not an .htm one, in the filter and in the
+// regrouping by pattern that "@sort=1" makes.
 TEST(Names, AnExtensionListComparesTheLongNamesExtension) {
     TempDir dir;
     const std::wstring root = Widen(dir.path()), cafe = root + L"\\caf\u00e9.html", plain = root + L"\\plain.htm";
     for (const std::wstring& file : {cafe, plain}) {
         CloseHandle(CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     }
-    KorvalInstall install("[system]\r\n@sub\r\n%end\r\n[filter]\r\nHtml\r\n>.html\r\nHtm\r\n>.htm\r\n%end\r\n");
+    KorvalInstall install("[system]\r\n@sub\r\n@sort=1\r\n%end\r\n[filter]\r\nHtml\r\n>.html\r\nHtm\r\n>.htm\r\n%end\r\n");
     const std::tuple<const char*, std::wstring, std::wstring> runs[] = {
         {"the walk, .html", L"/#f=\"Html\" /#e1 " + Quoted(root), cafe},
         {"the walk, .htm", L"/#f=\"Htm\" /#e1 " + Quoted(root), plain},
@@ -288,5 +306,59 @@ TEST(Names, AnExtensionListComparesTheLongNamesExtension) {
         ASSERT_EQ(process.ExpectEnd().value_or(99), 0u) << name;
         EXPECT_EQ(Narrow(ClipboardWideText().value_or(L"")), Narrow(expected)) << name;
         EXPECT_EQ(IdOfAnsi(ClipboardText().value_or("")), IdOfWide(expected)) << name;
+    }
+}
+
+// Each item has one spelling, whichever road brings it, and that spelling opens it: a folder of 259
+// bytes written with its trailing backslash keeps its own bytes, and a file met both in the walk of
+// a target folder and as a target of its own is delivered once, and a name that path parsing would
+// change is walked and delivered by its short name.
+TEST(Names, EachItemHasOneSpellingThatOpensIt) {
+    TempDir dir;
+    const std::string a = MakeDeepFolder(dir / "a", kPathBytes - 1), b = MakeDeepFolder(dir / "b", kPathBytes - 1),
+                      c = MakeDeepFolder(dir / "c", kPathBytes - 3) + "表";
+    MakeFolder(c);
+    const std::wstring folder = Widen(dir / "Long Folder"), cafe = folder + L"\\caf\u00e9.txt";
+    // A folder too long for its long names, which only its short form names, and a file in it whose
+    // long name converts; and names that path parsing would change (a trailing dot, a trailing blank).
+    const std::wstring deep = Widen(MakeDeepFolder(dir / "d", 250)) + L"\\" + std::wstring(20, L'x'),
+                       inDeep = deep + L"\\long name.txt";
+    const std::wstring odd = Widen(dir / "odd"), dotted = odd + L"\\dir.\\a.xml", blank = odd + L"\\sp \\c.xml";
+    MakeFolder(dir / "odd");
+    for (const std::wstring& file : {cafe, inDeep, dotted, blank}) {
+        // Through the prefix, which keeps every name as written.
+        CreateDirectoryW((L"\\\\?\\" + file.substr(0, file.rfind(L'\\'))).c_str(), nullptr);
+        CloseHandle(CreateFileW((L"\\\\?\\" + file).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    }
+    KorvalInstall install(
+        "[system]\r\n@sub\r\n%end\r\n[filter]\r\nText\r\n>.txt\r\nXml\r\n>.xml\r\nDirs\r\n>folder\r\n%end\r\n");
+    const auto untouched = [] { SetClipboardText("untouched"); };
+    const std::tuple<const char*, std::wstring, std::function<void()>, WidePaths, std::string> rows[] = {
+        {"259-byte folders, two written with their backslash",
+         L"/#f=\"Dirs\" /#e1 " + Quoted(Widen(a)) + L" " + Quoted(Widen(b) + L"\\") + L" " + Quoted(Widen(c) + L"\\"),
+         untouched, {Widen(a), Widen(b), Widen(c)}, a + "\r\n" + b + "\r\n" + c},
+        {"a folder and its own file, on a wide command line",
+         L"/#f=\"Text\" /#e1 " + Quoted(folder) + L" " + Quoted(cafe), untouched, {cafe}, ""},
+        {"a folder and its own file, in a wide file list", L"/#c /#f=\"Text\" /#e1",
+         [&] { SetClipboardWideFiles({folder, cafe}); }, {cafe}, ""},
+        {"a folder by its short form and its own file", L"/#f=\"Text\" /#e1 " + Quoted(deep) + L" " + Quoted(inDeep),
+         untouched, {inDeep}, ""},
+        {"names that parsing would change, in the walk", L"/#f=\"Xml\" /#e1 " + Quoted(odd), untouched,
+         {dotted, blank}, ""},
+        {"names that parsing would change, in a wide file list", L"/#c /#f=\"Xml\" /#e1",
+         [&] { SetClipboardWideFiles({dotted, blank}); }, {dotted, blank}, ""},
+    };
+    for (const auto& [road, arguments, fill, items, text] : rows) {
+        std::map<FileId, std::wstring> ids;
+        for (const std::wstring& item : items) {
+            if (std::optional<FileId> id = IdOfWide(L"\\\\?\\" + item)) ids[*id] = item;
+        }
+        ASSERT_EQ(ids.size(), items.size()) << road;
+        fill();
+        KorvalProcess process(install.exe(), arguments, install.folder());
+        ASSERT_EQ(process.ExpectEnd().value_or(99), 0u) << road;
+        std::string delivered = ClipboardText().value_or("");
+        ExpectEveryFileOnce(ids, delivered, ClipboardWideText().value_or(L""), road);
+        EXPECT_TRUE(text.empty() || delivered == text) << road << ": delivered\n" << delivered;
     }
 }
