@@ -291,7 +291,7 @@ void CollectResults(HWND owner, int useRegexp) {
     limitReached = 0;
     progressShown = 0;
     testedCount = 0;
-    RunStopped = 0;
+    ArmStopKey();
     IndexRows(ResultList.folders, ResultList.folderCount, &FolderIndex);
     IndexRows(ResultList.files, ResultList.fileCount, &FileIndex);
     ForgetVerdicts();
