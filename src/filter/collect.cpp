@@ -6,6 +6,7 @@
 #include <cwchar>
 
 #include "common/handles.h"
+#include "common/items.h"
 #include "common/names.h"
 #include "common/tables.h"
 #include "common/text.h"
@@ -207,16 +208,30 @@ int EntryAnsiPath(const char* base, size_t baseLength, const char* ansiName, int
     return ShortAnsiPathOf(PlatformPath(WalkPath, wideLength), path);
 }
 
-// An item without a usable ANSI path is left out and counted when the run would have kept it:
-// a folder when folders are collected, a file when a pattern run would pass its extension, and
-// every file of a regular-expression run, which cannot be tested without opening it.
-void CountLeftOutFolder() {
-    if (CollectsFolders()) ++LeftOutCount;
+// An item without a usable ANSI path is left out and counted when the run could have taken it: a
+// folder when folders are collected, a file when its extension passes (in a regular-expression run
+// only a named filter's pre-test can refuse a file without opening it). A walked entry's path
+// fills WalkPath up to `length`.
+bool FileCouldPass(const char* extension, int useRegexp) {
+    if (useRegexp) return FilterSwitch != 2 || MatchExtension(extension);
+    return MatchExtension(extension) != 0;
 }
 
-void CountLeftOutFile(const char* extension, int useRegexp) {
+void CountLeftOutFolder(size_t length) {
+    if (CollectsFolders()) CountLeftOutItem(PlatformPath(WalkPath, length));
+}
+
+void CountLeftOutFile(const char* extension, int useRegexp, size_t length) {
     CountTested();
-    if (useRegexp || MatchExtension(extension)) ++LeftOutCount;
+    if (FileCouldPass(extension, useRegexp)) CountLeftOutItem(PlatformPath(WalkPath, length));
+}
+
+// Whether a run could have taken an input item that was left out: a folder when it is a candidate
+// or its entries are looked at, a file when target files are tested and it could pass.
+template <int useRegexp>
+bool InputCouldBeTaken(bool folder, const char* extension) {
+    if (folder) return CollectsFolders() || InsideFolders;
+    return FilterKind != kKindFolders && FileCouldPass(extension, useRegexp);
 }
 
 // Adds the entries of the folder whose wide path (with its trailing backslash) fills WalkPath up
@@ -247,7 +262,7 @@ void WalkLevel(HWND owner, const char* base, size_t baseLength, size_t wideLengt
                                    : -1;
         if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
             if (pathLength < 0) {
-                CountLeftOutFolder();
+                CountLeftOutFolder(wideLength + nameLength);
             } else if (CollectsFolders() && !CollectFolder(path)) {
                 return;
             }
@@ -265,7 +280,7 @@ void WalkLevel(HWND owner, const char* base, size_t baseLength, size_t wideLengt
         }
         const char* extension = EntryExtension(name, nameLength, ansiName, ansiNameLength, extensionBuffer);
         if (pathLength < 0) {
-            CountLeftOutFile(extension, useRegexp);
+            CountLeftOutFile(extension, useRegexp, wideLength + nameLength);
         } else if (TestWalkedFile(owner, path, extension, useRegexp) && !CollectFile(path)) {
             return;
         }
@@ -292,6 +307,7 @@ void CollectResults(HWND owner, int useRegexp) {
     progressShown = 0;
     testedCount = 0;
     ArmStopKey();
+    SettleLeftOutInputs(useRegexp ? InputCouldBeTaken<1> : InputCouldBeTaken<0>);
     IndexRows(ResultList.folders, ResultList.folderCount, &FolderIndex);
     IndexRows(ResultList.files, ResultList.fileCount, &FileIndex);
     ForgetVerdicts();
@@ -329,13 +345,21 @@ void RunFilter(HWND owner, int toClipboard, int useRegexp) {
     CollectResults(owner, useRegexp);
     if (!RunStopped && !(limitReached && MessageBoxA(owner, kLimitQuestion, kRunTitle, MB_YESNO) == IDNO)) {
         SortAndDeliver(owner, toClipboard);
-        if (!RunStopped && LeftOutCount > 0) {
-            char text[sizeof kLeftOutMessage + 16];
-            wsprintfA(text, kLeftOutMessage, LeftOutCount);
-            MessageBoxA(owner, text, kRunTitle, MB_ICONINFORMATION);
-        }
     }
-    LeftOutCount = 0;
+    if (RunStopped) {
+        ForgetLeftOut();
+    } else {
+        ReportLeftOut(owner);
+    }
+}
+
+void ReportLeftOut(HWND owner) {
+    int count = LeftOutTotal();
+    ForgetLeftOut();
+    if (count == 0) return;
+    char text[sizeof kLeftOutMessage + 16];
+    wsprintfA(text, kLeftOutMessage, count);
+    MessageBoxA(owner, text, kRunTitle, MB_ICONINFORMATION);
 }
 
 // The walk enumerates wide names, so that no name reaches the tables best-fitted to another: an
