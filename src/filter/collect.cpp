@@ -163,6 +163,17 @@ wchar_t WalkPath[kWidePathChars];
 // under it can have either) lets the walk go this deep, to count what it holds.
 constexpr int kMaxWalkDepth = 256;
 
+// The folders the walk is inside, from the target folder (level 0) down to the one being read:
+// where each one's path ends in WalkPath (after its trailing backslash), and its identity, which is
+// read only when a folder link is met below it.
+struct WalkLevelRecord {
+    size_t length;
+    bool looked;
+    bool known;
+    ItemIdentity identity;
+};
+WalkLevelRecord WalkLevels[kMaxWalkDepth + 1];
+
 // Past the end of any ANSI path: a folder whose ANSI path leaves no room for a name below it.
 constexpr size_t kNoAnsiBase = kPathBytes;
 
@@ -234,6 +245,27 @@ bool InputCouldBeTaken(bool folder, const char* extension) {
     return FilterKind != kKindFolders && FileCouldPass(extension, useRegexp);
 }
 
+// Whether the folder link whose path fills WalkPath up to `length` leads to a folder the walk at
+// `depth` is already inside: entering it would only list the same items again under longer paths.
+bool LeadsIntoWalk(int depth, size_t length) {
+    ItemIdentity target;
+    if (!IdentityOf(PlatformPath(WalkPath, length), &target)) return false;
+    for (int level = 0; level <= depth; ++level) {
+        WalkLevelRecord& record = WalkLevels[level];
+        if (!record.looked) {
+            // Without its trailing backslash, unless that is all a drive's root has after its colon.
+            size_t end = record.length > 1 && WalkPath[record.length - 2] != L':' ? record.length - 1 : record.length;
+            wchar_t kept = WalkPath[end];
+            WalkPath[end] = L'\0';
+            record.known = IdentityOf(PlatformPath(WalkPath, end), &record.identity);
+            WalkPath[end] = kept;
+            record.looked = true;
+        }
+        if (record.known && SameItem(record.identity, target)) return true;
+    }
+    return false;
+}
+
 // Adds the entries of the folder whose wide path (with its trailing backslash) fills WalkPath up
 // to `wideLength`. `base` is its ANSI path with the trailing backslash (`baseLength` bytes), or
 // kNoAnsiBase when it has none that a name fits behind; `reachable` is false for a folder without
@@ -241,6 +273,8 @@ bool InputCouldBeTaken(bool folder, const char* extension) {
 void WalkLevel(HWND owner, const char* base, size_t baseLength, size_t wideLength, bool reachable, int depth,
                int useRegexp) {
     if (depth > kMaxWalkDepth || wideLength + 2 > kWidePathChars) return;
+    WalkLevels[depth].length = wideLength;
+    WalkLevels[depth].looked = false;
     WalkPath[wideLength] = L'*';
     WalkPath[wideLength + 1] = L'\0';
     WIN32_FIND_DATAW entry;
@@ -267,6 +301,9 @@ void WalkLevel(HWND owner, const char* base, size_t baseLength, size_t wideLengt
                 return;
             }
             if (!AllLevels) continue;
+            if ((entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) && LeadsIntoWalk(depth, wideLength + nameLength)) {
+                continue;
+            }
             size_t childBase = kNoAnsiBase;
             if (pathLength >= 0 && static_cast<size_t>(pathLength) + 1 < kPathBytes) {
                 path[pathLength] = '\\';

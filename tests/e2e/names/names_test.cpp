@@ -239,6 +239,42 @@ TEST(Names, AnItemWithoutAUsablePathIsLeftOutAndCountedOnce) {
     }
 }
 
+// Folder links that lead back into the walk (a\b\up to a, a\root to the tree) are not entered
+// again: the two files come once each, not the 1000-entry question.
+TEST(Names, FolderLinksBackIntoTheWalkAreNotEnteredAgain) {
+    TempDir tree;
+    MakeTree(tree.path(), {"a\\one.txt", "a\\b\\two.txt"});
+    for (const auto& [folder, name] : {std::pair{tree / "a\\b", "up"}, std::pair{tree / "a", "root"}}) {
+        // Made on the Linux side, where Wine shows a link to a folder as a folder link.
+        std::string line = std::string("Z:\\bin\\ln -s .. ") + name;
+        STARTUPINFOA startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION program{};
+        ASSERT_TRUE(CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                                   folder.c_str(), &startup, &program));
+        CloseHandle(program.hThread);
+        CloseHandle(program.hProcess);
+        const std::string link = folder + "\\" + name;
+        ASSERT_TRUE(WaitUntil(kWindowDeadline, [&] { return GetFileAttributesA(link.c_str()) != INVALID_FILE_ATTRIBUTES; }))
+            << link;
+        WIN32_FIND_DATAA entry;
+        FindClose(FindFirstFileA(link.c_str(), &entry));
+        ASSERT_EQ(entry.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT),
+                  static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) << link;
+    }
+    KorvalInstall install(kSettings);
+    SetClipboardText("untouched");
+    KorvalProcess process(install.exe(), "/#f=\"Text\" /#e1 \"" + tree.path() + "\"", install.folder());
+    std::string asked;
+    process.AnswerToEnd([&](const FoundWindow& box) {
+        asked += box.text;
+        return IDNO;
+    });
+    std::vector<std::string> lines = SplitLines(ClipboardText().value_or(""));
+    std::sort(lines.begin(), lines.end());
+    EXPECT_EQ(lines, (std::vector<std::string>{tree / "a\\b\\two.txt", tree / "a\\one.txt"})) << asked;
+}
+
 // The conversion seam: a name converts exactly or not at all, never best-fitted; without a short
 // name an unconvertible name has no ANSI name; a path of 260 bytes is too long for a table row.
 TEST(Names, ANameConvertsExactlyOrFallsBackToItsShortName) {
