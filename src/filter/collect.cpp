@@ -301,9 +301,8 @@ void WalkLevel(HWND owner, const char* base, size_t baseLength, size_t wideLengt
                 return;
             }
             if (!AllLevels) continue;
-            if ((entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) && LeadsIntoWalk(depth, wideLength + nameLength)) {
-                continue;
-            }
+            bool link = (entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+            if (link && LeadsIntoWalk(depth, wideLength + nameLength)) continue;
             size_t childBase = kNoAnsiBase;
             if (pathLength >= 0 && static_cast<size_t>(pathLength) + 1 < kPathBytes) {
                 path[pathLength] = '\\';

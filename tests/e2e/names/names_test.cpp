@@ -209,7 +209,8 @@ TEST(Names, AnItemWithoutAUsablePathIsLeftOutAndCountedOnce) {
     KorvalInstall install(kSettings);
     install.CopyRegexpLibrary();
     const std::string once = "Korval: 扱えない名前またはパスの長さのため、1 件を対象から外しました。";
-    const std::string delivered = "delivered " + dir.path() + "\\ok.txt", menu = "menu", none = "Korval: 対象データがありません！";
+    const std::string none = "Korval: 対象データがありません！", menu = "menu";
+    const std::string delivered = "delivered " + dir.path() + "\\ok.txt";
     const std::tuple<const char*, std::wstring, std::vector<std::string>> runs[] = {
         {"the walk", L"/#f=\"Text\" /#e1 " + Quoted(root), {delivered, once}},
         {"the file twice and its folder walked", L"/#f=\"Text\" /#e1 " + Quoted(deepText) + L" " + Quoted(deepText) +
@@ -255,8 +256,8 @@ TEST(Names, FolderLinksBackIntoTheWalkAreNotEnteredAgain) {
         CloseHandle(program.hThread);
         CloseHandle(program.hProcess);
         const std::string link = folder + "\\" + name;
-        ASSERT_TRUE(WaitUntil(kWindowDeadline, [&] { return GetFileAttributesA(link.c_str()) != INVALID_FILE_ATTRIBUTES; }))
-            << link;
+        auto made = [&] { return GetFileAttributesA(link.c_str()) != INVALID_FILE_ATTRIBUTES; };
+        ASSERT_TRUE(WaitUntil(kWindowDeadline, made)) << link;
         WIN32_FIND_DATAA entry;
         FindClose(FindFirstFileA(link.c_str(), &entry));
         ASSERT_EQ(entry.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT),
