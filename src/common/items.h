@@ -20,13 +20,15 @@ struct ItemIdentity {
 // identity of the item it leads to. False when the item cannot be opened.
 bool IdentityOf(const wchar_t* path, ItemIdentity* identity);
 
+// True when both identities are those of one item.
 bool SameItem(const ItemIdentity& a, const ItemIdentity& b);
 
-// An item that an input named (the command line, clipboard text, a file list, a drop) but that has
-// no usable ANSI path. `path` is wide, as the platform's functions take it.
-// It waits until a run's filter decides whether it could have taken the item; beyond
-// kMaxWaitingInputs it is counted at once.
+// Input items left out that wait for a run at once; any more are counted when they are met.
 constexpr int kMaxWaitingInputs = kMaxTargets;
+
+// An item that an input named (the command line, clipboard text, a file list, a drop) but that has
+// no usable ANSI path; `path` is wide, as the platform's functions take it. It waits until a run's
+// filter decides whether it could have taken the item.
 void NoteLeftOutInput(const wchar_t* path);
 
 // Counts the item at `path` (wide, as the platform's functions take it) in LeftOutCount, unless it
