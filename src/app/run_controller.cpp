@@ -88,9 +88,8 @@ void RunNamedExpression(HWND owner) {
     }
 }
 
-}  // namespace
-
-void RunController(HWND owner) {
+// The one road of this start.
+void TakeRoad(HWND owner) {
     QuoteWholeLineTarget();
     SplitTargets(CommandLineText, kCommandLineMode);
     if (!HasTargets() && StrStrIA(CommandLineText, "/#c")) ReadClipboardTargets(owner);
@@ -99,6 +98,8 @@ void RunController(HWND owner) {
         return;
     }
     if (!HasTargets()) {
+        // Targets that were all left out are reported before the menu that offers no run.
+        ReportLeftOut(owner);
         ShowPopupMenu(owner, 1);
         return;
     }
@@ -119,4 +120,13 @@ void RunController(HWND owner) {
         return;
     }
     ShowPopupMenu(owner, 0);
+}
+
+}  // namespace
+
+// Items left out and not yet reported (the menu or the option dialog was cancelled, or no run
+// started) are reported when the road ends.
+void RunController(HWND owner) {
+    TakeRoad(owner);
+    ReportLeftOut(owner);
 }

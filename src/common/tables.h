@@ -149,8 +149,8 @@ extern int progressShown;
 extern int testedCount;
 
 // Items left out because they have no usable ANSI name or path (a name the code page cannot hold
-// and no short name, or a path too long even in its short form). Counted by every road a path
-// enters by and by the walk; the run that follows reports them once.
+// and no short name, or a path too long even in its short form): each item once, by the inputs and
+// the walk (common/items.h); reported once, by the run or when the road ends.
 extern int LeftOutCount;
 
 // ---- Menu and option dialog ----

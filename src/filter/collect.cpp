@@ -6,6 +6,7 @@
 #include <cwchar>
 
 #include "common/handles.h"
+#include "common/items.h"
 #include "common/names.h"
 #include "common/tables.h"
 #include "common/text.h"
@@ -162,6 +163,17 @@ wchar_t WalkPath[kWidePathChars];
 // under it can have either) lets the walk go this deep, to count what it holds.
 constexpr int kMaxWalkDepth = 256;
 
+// The folders the walk is inside, from the target folder (level 0) down to the one being read:
+// where each one's path ends in WalkPath (after its trailing backslash), and its identity, which is
+// read only when a folder link is met below it.
+struct WalkLevelRecord {
+    size_t length;
+    bool looked;
+    bool known;
+    ItemIdentity identity;
+};
+WalkLevelRecord WalkLevels[kMaxWalkDepth + 1];
+
 // Past the end of any ANSI path: a folder whose ANSI path leaves no room for a name below it.
 constexpr size_t kNoAnsiBase = kPathBytes;
 
@@ -210,16 +222,51 @@ int EntryAnsiPath(const char* base, size_t baseLength, const char* ansiName, int
     return ShortAnsiPathOf(PlatformPath(WalkPath, wideLength), path);
 }
 
-// An item without a usable ANSI path is left out and counted when the run would have kept it:
-// a folder when folders are collected, a file when a pattern run would pass its extension, and
-// every file of a regular-expression run, which cannot be tested without opening it.
-void CountLeftOutFolder() {
-    if (CollectsFolders()) ++LeftOutCount;
+// An item without a usable ANSI path is left out and counted when the run could have taken it: a
+// folder when folders are collected, a file when its extension passes (in a regular-expression run
+// only a named filter's pre-test can refuse a file without opening it). A walked entry's path
+// fills WalkPath up to `length`.
+bool FileCouldPass(const char* extension, int useRegexp) {
+    if (useRegexp) return FilterSwitch != 2 || MatchExtension(extension);
+    return MatchExtension(extension) != 0;
 }
 
-void CountLeftOutFile(const char* extension, int useRegexp) {
+void CountLeftOutFolder(size_t length) {
+    if (CollectsFolders()) CountLeftOutItem(PlatformPath(WalkPath, length));
+}
+
+void CountLeftOutFile(const char* extension, int useRegexp, size_t length) {
     CountTested();
-    if (useRegexp || MatchExtension(extension)) ++LeftOutCount;
+    if (FileCouldPass(extension, useRegexp)) CountLeftOutItem(PlatformPath(WalkPath, length));
+}
+
+// Whether a run could have taken an input item that was left out: a folder when it is a candidate
+// or its entries are looked at, a file when target files are tested and it could pass.
+template <int useRegexp>
+bool InputCouldBeTaken(bool folder, const char* extension) {
+    if (folder) return CollectsFolders() || InsideFolders;
+    return FilterKind != kKindFolders && FileCouldPass(extension, useRegexp);
+}
+
+// Whether the folder link whose path fills WalkPath up to `length` leads to a folder the walk at
+// `depth` is already inside: entering it would only list the same items again under longer paths.
+bool LeadsIntoWalk(int depth, size_t length) {
+    ItemIdentity target;
+    if (!IdentityOf(PlatformPath(WalkPath, length), &target)) return false;
+    for (int level = 0; level <= depth; ++level) {
+        WalkLevelRecord& record = WalkLevels[level];
+        if (!record.looked) {
+            // Without its trailing backslash, unless that is all a drive's root has after its colon.
+            size_t end = record.length > 1 && WalkPath[record.length - 2] != L':' ? record.length - 1 : record.length;
+            wchar_t kept = WalkPath[end];
+            WalkPath[end] = L'\0';
+            record.known = IdentityOf(PlatformPath(WalkPath, end), &record.identity);
+            WalkPath[end] = kept;
+            record.looked = true;
+        }
+        if (record.known && SameItem(record.identity, target)) return true;
+    }
+    return false;
 }
 
 // Adds the entries of the folder whose wide path (with its trailing backslash) fills WalkPath up
@@ -230,6 +277,8 @@ void CountLeftOutFile(const char* extension, int useRegexp) {
 void WalkLevel(HWND owner, const char* base, size_t baseLength, size_t wideLength, bool reachable, int depth,
                int useRegexp) {
     if (depth > kMaxWalkDepth || wideLength + 2 > kWidePathChars) return;
+    WalkLevels[depth].length = wideLength;
+    WalkLevels[depth].looked = false;
     WalkPath[wideLength] = L'*';
     WalkPath[wideLength + 1] = L'\0';
     WIN32_FIND_DATAW entry;
@@ -253,11 +302,13 @@ void WalkLevel(HWND owner, const char* base, size_t baseLength, size_t wideLengt
                                    : -1;
         if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
             if (pathLength < 0) {
-                CountLeftOutFolder();
+                CountLeftOutFolder(wideLength + nameLength);
             } else if (CollectsFolders() && !CollectFolder(path)) {
                 return;
             }
             if (!AllLevels) continue;
+            bool link = (entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+            if (link && LeadsIntoWalk(depth, wideLength + nameLength)) continue;
             size_t childBase = kNoAnsiBase;
             if (joined && static_cast<size_t>(pathLength) + 1 < kPathBytes) {
                 path[pathLength] = '\\';
@@ -271,7 +322,7 @@ void WalkLevel(HWND owner, const char* base, size_t baseLength, size_t wideLengt
         }
         const char* extension = EntryExtension(name, nameLength, ansiName, ansiNameLength, extensionBuffer);
         if (pathLength < 0) {
-            CountLeftOutFile(extension, useRegexp);
+            CountLeftOutFile(extension, useRegexp, wideLength + nameLength);
         } else if (TestWalkedFile(owner, path, extension, useRegexp) && !CollectFile(path)) {
             return;
         }
@@ -297,7 +348,8 @@ void CollectResults(HWND owner, int useRegexp) {
     limitReached = 0;
     progressShown = 0;
     testedCount = 0;
-    RunStopped = 0;
+    ArmStopKey();
+    SettleLeftOutInputs(useRegexp ? InputCouldBeTaken<1> : InputCouldBeTaken<0>);
     IndexRows(ResultList.folders, ResultList.folderCount, &FolderIndex);
     IndexRows(ResultList.files, ResultList.fileCount, &FileIndex);
     ForgetVerdicts();
@@ -335,13 +387,21 @@ void RunFilter(HWND owner, int toClipboard, int useRegexp) {
     CollectResults(owner, useRegexp);
     if (!RunStopped && !(limitReached && MessageBoxA(owner, kLimitQuestion, kRunTitle, MB_YESNO) == IDNO)) {
         SortAndDeliver(owner, toClipboard);
-        if (!RunStopped && LeftOutCount > 0) {
-            char text[sizeof kLeftOutMessage + 16];
-            wsprintfA(text, kLeftOutMessage, LeftOutCount);
-            MessageBoxA(owner, text, kRunTitle, MB_ICONINFORMATION);
-        }
     }
-    LeftOutCount = 0;
+    if (RunStopped) {
+        ForgetLeftOut();
+    } else {
+        ReportLeftOut(owner);
+    }
+}
+
+void ReportLeftOut(HWND owner) {
+    int count = LeftOutTotal();
+    ForgetLeftOut();
+    if (count == 0) return;
+    char text[sizeof kLeftOutMessage + 16];
+    wsprintfA(text, kLeftOutMessage, count);
+    MessageBoxA(owner, text, kRunTitle, MB_ICONINFORMATION);
 }
 
 // The walk enumerates wide names, so that no name reaches the tables best-fitted to another: an

@@ -37,7 +37,8 @@ size_t SubjectCapacity;
 // Room beyond a file's bytes: its terminator and one byte more, so that the next file of the same
 // size ends before the space offered to a single read.
 constexpr size_t kSubjectSpare = 2;
-constexpr DWORD kLargestRead = 0xFFFFFFFF;
+// A file is read at most this much at a time, so that Esc is looked at while a big file comes in.
+constexpr DWORD kReadPart = 4u << 20;
 
 // Looked up by name each time it is needed; null when the library lacks it.
 template <typename Function>
@@ -57,32 +58,42 @@ bool Reserve(size_t bytes) {
     return true;
 }
 
+// Reads into the subject buffer behind its first `*read` bytes until it holds `limit` bytes, a part
+// at a time. True when the file ended first: a read returned less than it was offered, failed
+// (the subject is then empty), or Esc stopped the run.
+bool ReadUpTo(HANDLE file, size_t limit, size_t* read) {
+    while (*read < limit) {
+        if (StopKeyPressed()) return true;
+        DWORD part = limit - *read < kReadPart ? static_cast<DWORD>(limit - *read) : kReadPart;
+        DWORD got = 0;
+        if (!ReadFile(file, SubjectBuffer + *read, part, &got, nullptr)) {
+            *read = 0;
+            return true;
+        }
+        *read += got;
+        if (got < part) return true;
+    }
+    return false;
+}
+
 // Reads the whole file into the subject buffer: a read that stops short of the room offered has
 // met the end of the file, so a file smaller than the buffer takes one read and no size query.
 // The subject ends at the first zero byte; a failed read leaves it empty. Fails when the file
-// cannot be opened, is 4 GB or larger, or cannot be held in memory.
+// cannot be opened, is 4 GB or larger, or cannot be held in memory, and when Esc stopped the run.
 bool ReadContents(const char* path, Subject* subject) {
     FileHandle file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
                                 nullptr));
     if (file.handle == INVALID_HANDLE_VALUE) return false;
-    DWORD read = 0;
-    bool whole = false;
-    if (SubjectCapacity > 1) {
-        DWORD room = SubjectCapacity - 1 < kLargestRead ? static_cast<DWORD>(SubjectCapacity - 1) : kLargestRead;
-        bool readable = ReadFile(file.handle, SubjectBuffer, room, &read, nullptr) != 0;
-        if (!readable) read = 0;
-        whole = !readable || read < room;
-    }
+    size_t read = 0;
+    bool whole = SubjectCapacity > 1 && ReadUpTo(file.handle, SubjectCapacity - 1, &read);
     if (!whole) {
         DWORD high = 0;
         DWORD size = GetFileSize(file.handle, &high);
         if (high != 0 || (size == INVALID_FILE_SIZE && GetLastError() != NO_ERROR)) return false;
         if (!Reserve(static_cast<size_t>(size) + kSubjectSpare)) return false;
-        if (size > read) {
-            DWORD rest = 0;
-            read = ReadFile(file.handle, SubjectBuffer + read, size - read, &rest, nullptr) ? read + rest : 0;
-        }
+        ReadUpTo(file.handle, size, &read);
     }
+    if (RunStopped) return false;
     SubjectBuffer[read] = '\0';
     subject->bytes = SubjectBuffer;
     subject->length = SubjectLength(SubjectBuffer, read);

@@ -27,6 +27,9 @@ static_assert(kMaxResults <= 0xFFFF, "the sort's progress range fits in the high
 // Esc ends a run while it collects or sorts: nothing is delivered and nothing is shown. Set by
 // StopKeyPressed, cleared when a run starts.
 extern int RunStopped;
+// Clears RunStopped when a run starts: a press that ended before it (in the option dialog, say) does
+// not count, while a key still down counts unless it has been held since the program started.
+void ArmStopKey();
 // Looks at the key at most every few milliseconds; true (and RunStopped set) once it was pressed.
 bool StopKeyPressed();
 

@@ -8,6 +8,10 @@
 // the selected [regexp] entry (the caller has loaded the library), 0 with the [filter] entry.
 void RunFilter(HWND owner, int toClipboard, int useRegexp);
 
+// Tells the user how many items were left out for want of a usable name or path, when there were
+// any, and forgets them: each item is reported once, whichever way the run ended.
+void ReportLeftOut(HWND owner);
+
 // Called once at start-up: an Esc press going on then does not stop a run until the key has been
 // let go.
 void NoteStopKeyAtStart();

@@ -84,19 +84,18 @@ void ReadFileList(HDROP files) {
     }
 }
 
-// Text lines: the wide text when it holds a path that the ANSI text would misname, else the ANSI
-// text as it is.
+// Text lines: the wide text whenever the clipboard offers it, since the ANSI text beside it may have
+// been made from it with another code page (that of the keyboard layout at copy time); the ANSI
+// text only when it is the clipboard's sole text.
 void ReadTextLines() {
     HANDLE wide = GetClipboardData(CF_UNICODETEXT);
     const wchar_t* wideText = wide != nullptr ? static_cast<const wchar_t*>(GlobalLock(wide)) : nullptr;
     if (wideText != nullptr) {
-        std::string rewritten;
-        bool useWide = RewriteUnusablePaths(wideText, GlobalSize(wide) / sizeof(wchar_t), kLineMode, &rewritten);
+        std::string text;
+        RewriteUnusablePaths(wideText, GlobalSize(wide) / sizeof(wchar_t), kLineMode, &text);
         GlobalUnlock(wide);
-        if (useWide) {
-            if (!rewritten.empty()) SplitTargetText(rewritten.data(), rewritten.size(), kLineMode);
-            return;
-        }
+        if (!text.empty()) SplitTargetText(text.data(), text.size(), kLineMode);
+        return;
     }
     HANDLE data = GetClipboardData(CF_TEXT);
     const char* text = data != nullptr ? static_cast<const char*>(GlobalLock(data)) : nullptr;

@@ -43,6 +43,6 @@ char* ReadableCommandLine(char* ansiText);
 // converted as it is.
 bool RewriteUnusablePaths(const wchar_t* text, size_t length, int mode, std::string* out);
 
-// The ANSI path of a wide path, as AnsiPathOf gives it; an item that exists but has none is counted
-// as left out. Returns 1 when `out` (kPathBytes) holds a path.
+// The ANSI path of a wide path, as AnsiPathOf gives it; an item that exists but has none is noted
+// as left out (NoteLeftOutInput). Returns 1 when `out` (kPathBytes) holds a path.
 int AnsiPathOfItem(const wchar_t* path, char* out);

@@ -6,6 +6,7 @@
 #include <cwchar>
 #include <string>
 
+#include "common/items.h"
 #include "common/names.h"
 #include "common/tables.h"
 #include "targets/targets.h"
@@ -85,7 +86,7 @@ const wchar_t* CommandLineTail(const wchar_t* line) {
 int AnsiPathOfItem(const wchar_t* path, char* out) {
     if (AnsiPathOf(path, out)) return 1;
     std::wstring item(path, wcsnlen(path, kWidePathChars));
-    if (NamesItem(item)) ++LeftOutCount;
+    if (NamesItem(item)) NoteLeftOutInput(PlatformPath(item.c_str(), item.size()));
     return 0;
 }
 

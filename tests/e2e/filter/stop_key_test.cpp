@@ -21,6 +21,11 @@ constexpr int kTimesGiven = 800;
 // loaded machine may stretch.
 constexpr DWORD kStopDeadline = 5000;
 
+// Big files, read and searched for longer than a tap of Esc lasts, given often enough that a run
+// which goes on to its end takes many times the deadline above.
+constexpr size_t kBigFileBytes = 128u << 20;
+constexpr int kBigFileTimes = 400;
+
 // The expression's program: it idles until it is ended, so a start is still there when Korval has
 // ended.
 constexpr char kProgramName[] = "stop-program.exe";
@@ -72,7 +77,65 @@ bool WaitForRepaints(HWND window, int changes) {
     }) && changes <= 0;
 }
 
+// A window of the test's own, standing for another program's window, at `left`.
+HWND OtherProgramWindow(int left) {
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = DefWindowProcA;
+    windowClass.lpszClassName = "other program";
+    RegisterClassA(&windowClass);
+    return CreateWindowExA(WS_EX_TOPMOST, "other program", "", WS_POPUP | WS_VISIBLE, left, 40, 200, 100, nullptr,
+                           nullptr, nullptr, nullptr);
+}
+
+// Brings `window` to the front as a user does: with a click on it.
+void ClickToFront(HWND window) {
+    Click(window, VK_LBUTTON);
+    EXPECT_TRUE(PumpMessagesUntil(kWindowDeadline, [&] { return GetForegroundWindow() == window; }))
+        << "the click did not bring the test's window to the front\n" << ScreenReport();
+    ParkPointer();
+}
+
+// Presses Esc for 50 ms, as a quick tap does.
+void TapEsc() {
+    KeyDown(VK_ESCAPE);
+    Sleep(50);
+    KeyUp(VK_ESCAPE);
+}
+
 }  // namespace
+
+// Esc is meant for Korval only while the window that was in front when it started, or one of its
+// own, is in front: a tap in another program's window lets the run go on, a tap in the starting
+// window stops it. A tap of 50 ms counts although the run spends nearly all its time reading and
+// searching big files, one at a time.
+TEST(StopKey, OnlyEscInKorvalsOrTheStartingWindowStopsTheRun) {
+    LongRun run("@bar\r\n");
+    TempDir big;
+    WriteBytes(big / "big.txt", std::string(kBigFileBytes, 'x'));
+    std::string targets;
+    for (int i = 0; i < kBigFileTimes; ++i) targets += " \"" + big / "big.txt" + "\"";
+    HWND starting = OtherProgramWindow(40), other = OtherProgramWindow(300);
+    ClickToFront(starting);
+    KorvalProcess process(run.install.exe(), "/#r=\"Hit\"" + targets, run.install.folder());
+    HWND window = WaitForProgressWindow(process);
+    ASSERT_TRUE(window != nullptr && WaitForRepaints(window, 1)) << "the run did not start\n" << ScreenReport();
+    ClickToFront(other);
+    TapEsc();
+    // Wine answers a key's state from what it read last for 50 ms after each reading; past that,
+    // the next file shows that the run has read the key since the tap.
+    Sleep(100);
+    EXPECT_TRUE(WaitForRepaints(window, 2)) << "an Esc in another program's window stopped the run\n"
+                                            << ScreenReport();
+    ClickToFront(starting);
+    TapEsc();
+    std::optional<DWORD> code = process.Wait(kStopDeadline);
+    EXPECT_EQ(code.value_or(99), 0u) << "still running " << kStopDeadline << " ms after Esc\n"
+                                     << (code ? "" : ScreenReport());
+    EXPECT_EQ(ClipboardText().value_or(""), "untouched");
+    EXPECT_EQ(EndProcessesNamed(kProgramName), 0) << "the program started";
+    DestroyWindow(other);
+    DestroyWindow(starting);
+}
 
 // A pick from the menu starts the run; Esc held after the menu has gone ends it.
 TEST(StopKey, EscEndsARunStartedFromTheMenu) {

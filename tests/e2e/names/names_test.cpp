@@ -208,26 +208,87 @@ TEST(Names, AStartedProgramGetsTheTrueNames) {
 }
 
 // A file whose path stays over 259 bytes even in its short form has no usable path: it is left out,
-// and the user is told after the delivery.
-TEST(Names, AFileWithoutAUsablePathIsLeftOutAndCounted) {
+// and the user is told once, whichever way the road ends; the same item met twice counts once, and
+// an item that the filter would have refused by its extension is not counted.
+TEST(Names, AnItemWithoutAUsablePathIsLeftOutAndCountedOnce) {
     TempDir dir;
     std::wstring root = Widen(dir.path()), deep = root;
     for (int level = 0; level < 30; ++level) {
         deep += L"\\component_with_a_long_name_" + std::to_wstring(level);
         CreateDirectoryW(Long(deep).c_str(), nullptr);
     }
-    for (const std::wstring& file : {deep + L"\\deep.txt", deep + L"\\skipped.dat", root + L"\\ok.txt"}) {
+    const std::wstring deepText = deep + L"\\deep.txt", deepData = deep + L"\\skipped.dat", ok = root + L"\\ok.txt";
+    for (const std::wstring& file : {deepText, deepData, ok}) {
         CloseHandle(CreateFileW(Long(file).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     }
     KorvalInstall install(kSettings);
+    install.CopyRegexpLibrary();
+    const std::string once = "Korval: 扱えない名前またはパスの長さのため、1 件を対象から外しました。";
+    const std::string none = "Korval: 対象データがありません！", menu = "menu";
+    const std::string delivered = "delivered " + dir.path() + "\\ok.txt";
+    const std::tuple<const char*, std::wstring, std::vector<std::string>> runs[] = {
+        {"the walk", L"/#f=\"Text\" /#e1 " + Quoted(root), {delivered, once}},
+        {"the file twice and its folder walked", L"/#f=\"Text\" /#e1 " + Quoted(deepText) + L" " + Quoted(deepText) +
+         L" " + Quoted(root), {delivered, once}},
+        {"a content search behind a named filter", L"/#f=\"Text\" /#r=\"m/x/\" /#e1 " + Quoted(root) + L" " +
+         Quoted(deepData), {none, once}},
+        {"every target left out", L"/#f=\"Text\" /#e1 " + Quoted(deepText), {once, menu}},
+        {"a cancelled menu", Quoted(ok) + L" " + Quoted(deepText), {menu, once}},
+    };
+    for (const auto& [name, arguments, expected] : runs) {
+        SetClipboardText("untouched");
+        std::vector<std::string> seen;
+        KorvalProcess process(install.exe(), arguments, install.folder());
+        auto answer = [&](const FoundWindow& box) {
+            // The delivery comes before the count.
+            std::string clipboard = ClipboardText().value_or("");
+            if (clipboard != "untouched" && seen.empty()) seen.push_back("delivered " + clipboard);
+            seen.push_back(box.title + ": " + box.text);
+            return IDOK;
+        };
+        auto cancel = [&](HWND) {
+            seen.push_back(menu);
+            TapKey(VK_ESCAPE);
+        };
+        EXPECT_EQ(process.AnswerToEnd(answer, cancel).value_or(99), 0u) << name;
+        EXPECT_EQ(seen, expected) << name;
+    }
+}
+
+// Folder links that lead back into the walk (a\b\up to a, a\root to the tree) are not entered
+// again: the two files come once each, not the 1000-entry question.
+TEST(Names, FolderLinksBackIntoTheWalkAreNotEnteredAgain) {
+    TempDir tree;
+    MakeTree(tree.path(), {"a\\one.txt", "a\\b\\two.txt"});
+    for (const auto& [folder, name] : {std::pair{tree / "a\\b", "up"}, std::pair{tree / "a", "root"}}) {
+        // Made on the Linux side, where Wine shows a link to a folder as a folder link.
+        std::string line = std::string("Z:\\bin\\ln -s .. ") + name;
+        STARTUPINFOA startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION program{};
+        ASSERT_TRUE(CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                                   folder.c_str(), &startup, &program));
+        CloseHandle(program.hThread);
+        CloseHandle(program.hProcess);
+        const std::string link = folder + "\\" + name;
+        auto made = [&] { return GetFileAttributesA(link.c_str()) != INVALID_FILE_ATTRIBUTES; };
+        ASSERT_TRUE(WaitUntil(kWindowDeadline, made)) << link;
+        WIN32_FIND_DATAA entry;
+        FindClose(FindFirstFileA(link.c_str(), &entry));
+        ASSERT_EQ(entry.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT),
+                  static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) << link;
+    }
+    KorvalInstall install(kSettings);
     SetClipboardText("untouched");
-    KorvalProcess process(install.exe(), "/#f=\"Text\" /#e1 \"" + dir.path() + "\"", install.folder());
-    auto box = WaitForDialog(process.id());
-    ASSERT_TRUE(box.has_value()) << "no message\n" << ScreenReport();
-    EXPECT_EQ(ClipboardText().value_or(""), dir.path() + "\\ok.txt") << "the delivery comes first";
-    EXPECT_EQ(box->title + ": " + box->text, "Korval: 扱えない名前またはパスの長さのため、1 件を対象から外しました。");
-    PressButton(box->window, IDOK);
-    EXPECT_EQ(process.ExpectEnd().value_or(99), 0u);
+    KorvalProcess process(install.exe(), "/#f=\"Text\" /#e1 \"" + tree.path() + "\"", install.folder());
+    std::string asked;
+    process.AnswerToEnd([&](const FoundWindow& box) {
+        asked += box.text;
+        return IDNO;
+    });
+    std::vector<std::string> lines = SplitLines(ClipboardText().value_or(""));
+    std::sort(lines.begin(), lines.end());
+    EXPECT_EQ(lines, (std::vector<std::string>{tree / "a\\b\\two.txt", tree / "a\\one.txt"})) << asked;
 }
 
 // The conversion seam: a name converts exactly or not at all, never best-fitted; without a short

@@ -1,14 +1,43 @@
 // Targets from the real clipboard, and the launcher's fallback to the shell, observed through real processes.
 #include "unit/settings/fixture.h"
 
+#include <cstring>
+
+namespace {
+
+// Puts `text` on the clipboard as CF_UNICODETEXT alone, marked with the English (US) locale, as a
+// program does while an English keyboard layout is active: the system then makes the CF_TEXT
+// beside it with that locale's code page, which lacks every Japanese character.
+void SetWideTextUnderEnglishLayout(const std::string& text) {
+    std::wstring wide(text.size() + 1, L'\0');
+    wide.resize(static_cast<size_t>(MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, &wide[0],
+                                                            static_cast<int>(wide.size()))));
+    HGLOBAL unicode = GlobalAlloc(GHND, wide.size() * sizeof(wchar_t)), locale = GlobalAlloc(GHND, sizeof(LCID));
+    std::memcpy(GlobalLock(unicode), wide.data(), wide.size() * sizeof(wchar_t));
+    *static_cast<LCID*>(GlobalLock(locale)) = MAKELCID(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), SORT_DEFAULT);
+    GlobalUnlock(unicode);
+    GlobalUnlock(locale);
+    ASSERT_TRUE(WaitUntil(kClipboardDeadline, [] { return OpenClipboard(nullptr) != FALSE; })) << ScreenReport();
+    EmptyClipboard();
+    SetClipboardData(CF_UNICODETEXT, unicode);
+    SetClipboardData(CF_LOCALE, locale);
+    CloseClipboard();
+    ASSERT_NE(ClipboardText().value_or(text), text) << "the system made CF_TEXT in the system's code page";
+}
+
+}  // namespace
+
 TEST(ClipboardTargets, TextLinesFileListsAndNothingUsable) {
     TempDir tree;
-    MakeTree(tree.path(), {"dir a\\", "ソ\\", "file.txt", "two words.txt"});
+    MakeTree(tree.path(), {"dir a\\", "ソ\\", "ソ\\a.txt", "file.txt", "two words.txt"});
     const std::string so = tree / "ソ", dir = tree / "dir a", file = tree / "file.txt", two = tree / "two words.txt";
+    const std::string soFile = tree / "ソ\\a.txt";
     const std::tuple<const char*, std::function<void()>, Paths, Paths> cases[] = {
         {"text lines: CR LF, blanks around, a ソ folder with its backslash",
          [&] { SetClipboardText("  " + two + " \r\n" + dir + "\r\n\r\n\t" + so + "\\\r\n" + file + "x\r\n" + file); },
          {dir, so}, {two, file}},
+        {"wide text is read, not the ANSI text the system made from it",
+         [&] { SetWideTextUnderEnglishLayout(soFile + "\r\n" + dir); }, {dir}, {soFile}},
         {"a file list wins over text", [&] { SetClipboardFiles({file, file + "x", dir, "Z:\\", so}, true, two); },
          {dir, "Z:", so}, {file}},
         {"a file list stops at 1000 entries", [&] { SetClipboardFiles(Paths(1005, file)); }, {}, Paths(1000, file)},
