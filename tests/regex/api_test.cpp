@@ -23,7 +23,8 @@ TEST(Api, RejectsEachUnsupportedOrMalformedConstructWithItsOffset) {
       {"abc\\", 3, "trailing backslash"}, {"m/[z-a]/", 3, "range"}, {"m/a* +/x", 5, "possessive"},
       {"m/\\p{L}/", 2, "Unicode property"}, {"m/\\x{100}/", 2, "above FF"}, {"m/[[:foo:]]/", 3, "POSIX"},
       {"m/(?<n/", 2, "group name"}, {"m/\\b{wb}/", 2, "\\b{"}, {"m/(?#a/", 2, "comment"},
-      {"m/(*FAIL)/", 2, "verb"}, {"m/a(*PRUNE)/", 3, "verb"}, {"m/a\\N {U+41}/x", 3, "missing braces on \\N"},
+      {"m/(*FAIL)/", 2, "verb"}, {"m/a(*PRUNE)/", 3, "verb"}, {"m/(*pla:a)/", 2, "lookaround"},
+      {"m/(*atomic:a)/", 2, "atomic"}, {"m/a\\N {U+41}/x", 3, "missing braces on \\N"},
       // Perl's rules for flags (unknown letters; at most one of a d l u, a twice at most).
       {"m/a/z", 4, "unknown flag"}, {"m/a/iZ ", 5, "unknown flag"}, {"m/a/au", 5, "charset"}, {"m/a/aaa", 6, "charset"},
       {"m/(?z)a/", 4, "unknown flag"}, {"m/(?i-a)a/", 6, "charset flag after -"}, {"m/(?^-i)a/", 2, "group syntax"},
