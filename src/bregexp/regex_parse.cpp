@@ -420,16 +420,12 @@ class Parser {
     size_t i = 0;
     const size_t n = chars_.size();
     while (i < n) {
+      if (const size_t next = SkipIgnored(i); next != i) {
+        i = next;
+        continue;
+      }
       const Code c = chars_[i].c;
       const size_t off = chars_[i].offset;
-      if (flags_.x && IsPatternSpace(c)) {
-        ++i;
-        continue;
-      }
-      if (flags_.x && c == '#') {
-        while (i < n && chars_[i].c != '\n') ++i;
-        continue;
-      }
       bool ok = true;
       switch (c) {
         case '(': ok = OpenGroup(&i); break;
@@ -586,10 +582,20 @@ class Parser {
     if (!f.atom_ready) return Fail("quantifier follows nothing", off);
     if (f.last_quantified) return Fail("nested quantifiers", off);
     *i += len;
-    if (*i < chars_.size() && chars_[*i].c == '?') {
-      ++*i;
-    } else if (*i < chars_.size() && chars_[*i].c == '+') {
-      return Fail("possessive quantifier unsupported", chars_[*i].offset);
+    if (hi != kUnbounded && lo > hi) {
+      // As in Perl, the item becomes one that never matches, and what follows has nothing to quantify.
+      const int never = MakeSet({}, off);
+      f.current += SizeOf(never) - SizeOf(f.items.back());
+      f.items.back() = never;
+      f.atom_ready = false;
+      return CheckSize(off);
+    }
+    // The lazy or possessive mark may follow after blank space and comments, as Perl reads it.
+    const size_t mark = SkipIgnored(*i);
+    if (mark < chars_.size() && chars_[mark].c == '?') {
+      *i = mark + 1;
+    } else if (mark < chars_.size() && chars_[mark].c == '+') {
+      return Fail("possessive quantifier unsupported", chars_[mark].offset);
     }
     Node node;
     node.kind = NodeKind::kRepeat;
@@ -604,6 +610,25 @@ class Parser {
     f.items.back() = repeat;
     f.last_quantified = true;
     return CheckSize(off);
+  }
+
+  // The first character from k on that is not blank space under x, a comment under x, or a (?#...) comment.
+  size_t SkipIgnored(size_t k) const {
+    const size_t n = chars_.size();
+    for (;;) {
+      if (k < n && flags_.x && IsPatternSpace(chars_[k].c)) {
+        ++k;
+      } else if (k < n && flags_.x && chars_[k].c == '#') {
+        while (k < n && chars_[k].c != '\n') ++k;
+      } else if (k + 2 < n && chars_[k].c == '(' && chars_[k + 1].c == '?' && chars_[k + 2].c == '#') {
+        size_t close = k + 3;
+        while (close < n && chars_[close].c != ')') ++close;
+        if (close >= n) return k;  // unterminated: the comment's own parse reports it
+        k = close + 1;
+      } else {
+        return k;
+      }
+    }
   }
 
   size_t SkipBlanks(size_t k) const {
@@ -652,10 +677,6 @@ class Parser {
       *ok = Fail("repeat count over 1000", chars_[i].offset);
       return false;
     }
-    if (*hi != kUnbounded && a > *hi) {
-      *ok = Fail("repeat minimum above maximum", chars_[i].offset);
-      return false;
-    }
     return true;
   }
 
@@ -665,17 +686,14 @@ class Parser {
     Flags inner = flags_;
     bool capturing = !flags_.n;
     size_t k = *i + 1;
+    if (k < n && chars_[k].c == '*') return Fail(StarGroupRefusal(k + 1), off);
     if (k < n && chars_[k].c == '?') {
       capturing = false;
       ++k;
       const Code c = k < n ? chars_[k].c : 0;
       const Code c2 = k + 1 < n ? chars_[k + 1].c : 0;
-      if (c == '#') {
-        while (k < n && chars_[k].c != ')') ++k;
-        if (k >= n) return Fail("unterminated comment", off);
-        *i = k + 1;
-        return true;
-      }
+      // A terminated comment was skipped before it got here.
+      if (c == '#') return Fail("unterminated comment", off);
       if (c == ':') {
         ++k;
       } else if ((c == '<' && c2 != '=' && c2 != '!') || c == '\'' || (c == 'P' && c2 == '<')) {
@@ -723,6 +741,26 @@ class Parser {
     flags_ = inner;
     *i = k;
     return true;
+  }
+
+  // Why a group opened with (* at k - 2 is refused: Perl's (*name:...) assertions are refused as
+  // their (?...) forms are, and everything else there is a backtracking control verb.
+  const char* StarGroupRefusal(size_t k) const {
+    static const std::pair<const char*, const char*> kNamedAssertions[] = {
+        {"pla", "lookaround unsupported"}, {"plb", "lookaround unsupported"}, {"nla", "lookaround unsupported"},
+        {"nlb", "lookaround unsupported"}, {"positive_lookahead", "lookaround unsupported"},
+        {"positive_lookbehind", "lookaround unsupported"}, {"negative_lookahead", "lookaround unsupported"},
+        {"negative_lookbehind", "lookaround unsupported"}, {"atomic", "atomic group unsupported"},
+        {"sr", "script run unsupported"}, {"script_run", "script run unsupported"},
+        {"asr", "script run unsupported"}, {"atomic_script_run", "script run unsupported"}};
+    std::string name;
+    for (; k < chars_.size() && (IsAsciiAlpha(chars_[k].c) || chars_[k].c == '_'); ++k) {
+      name.push_back(char(chars_[k].c));
+    }
+    for (const auto& [assertion, refusal] : kNamedAssertions) {
+      if (k < chars_.size() && chars_[k].c == ':' && name == assertion) return refusal;
+    }
+    return "backtracking control verb (*...) unsupported";
   }
 
   // Reads (?^flags-flags followed by ) or :, leaving *k on that character.
@@ -925,6 +963,12 @@ class Parser {
         int lo = 0, hi = 0;
         size_t len = 0;
         bool ok = true;
+        // Only a quantifier may follow \N after blank space or comments; Perl takes any other brace
+        // there for a name that lost its braces.
+        const size_t after = in_class ? *k : SkipIgnored(*k);
+        if (after != *k && after < n && chars_[after].c == '{' && !ReadBraces(after, &lo, &hi, &len, &ok)) {
+          return ok && Fail("missing braces on \\N{...}", off);
+        }
         // \N not followed by a quantifier in braces matches any character but \n, whatever s says.
         if (!in_class && (!braced || ReadBraces(*k, &lo, &hi, &len, &ok))) {
           e->kind = Escape::kSet;
@@ -1086,9 +1130,9 @@ class Parser {
   bool ParseClass(size_t* i) {
     const size_t open = chars_[*i].offset;
     const size_t n = chars_.size();
-    // Under xx, blanks inside the class are ignored (but not before its ^).
+    // Under xx, blanks inside the class are ignored, before its ^ too.
     auto skip = [&](size_t k) { return flags_.x >= 2 ? SkipBlanks(k) : k; };
-    size_t k = *i + 1;
+    size_t k = skip(*i + 1);
     bool negate = false;
     if (k < n && chars_[k].c == '^') {
       negate = true;

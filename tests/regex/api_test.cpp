@@ -20,9 +20,11 @@ TEST(Api, RejectsEachUnsupportedOrMalformedConstructWithItsOffset) {
       {"m/(a{1000}){1000}/", 11, "20000"}, {"m/(a/", 2, "unmatched ("}, {"m/a)/", 3, "unmatched )"},
       {"m/" + std::string(201, '(') + "a" + std::string(201, ')') + "/", 202, "nesting"},
       {"m/[a/", 2, "unterminated class"}, {"m/a|*/", 4, "follows nothing"}, {"m/a**/", 4, "nested"},
-      {"abc\\", 3, "trailing backslash"}, {"m/[z-a]/", 3, "range"}, {"m/a{3,2}/", 3, "minimum above maximum"},
+      {"abc\\", 3, "trailing backslash"}, {"m/[z-a]/", 3, "range"}, {"m/a* +/x", 5, "possessive"},
       {"m/\\p{L}/", 2, "Unicode property"}, {"m/\\x{100}/", 2, "above FF"}, {"m/[[:foo:]]/", 3, "POSIX"},
       {"m/(?<n/", 2, "group name"}, {"m/\\b{wb}/", 2, "\\b{"}, {"m/(?#a/", 2, "comment"},
+      {"m/(*FAIL)/", 2, "verb"}, {"m/a(*PRUNE)/", 3, "verb"}, {"m/(*pla:a)/", 2, "lookaround"},
+      {"m/(*atomic:a)/", 2, "atomic"}, {"m/a\\N {U+41}/x", 3, "missing braces on \\N"},
       // Perl's rules for flags (unknown letters; at most one of a d l u, a twice at most).
       {"m/a/z", 4, "unknown flag"}, {"m/a/iZ ", 5, "unknown flag"}, {"m/a/au", 5, "charset"}, {"m/a/aaa", 6, "charset"},
       {"m/(?z)a/", 4, "unknown flag"}, {"m/(?i-a)a/", 6, "charset flag after -"}, {"m/(?^-i)a/", 2, "group syntax"},

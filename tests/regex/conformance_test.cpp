@@ -36,7 +36,9 @@ TEST(Conformance, FlagsBlankSpaceAndTheOperatorForm) {
   std::vector<OracleCase> cases;
   for (const std::string& f : flags) {
     for (const char* form : {"m/a b$/", "/a b$/", "m{a b$}", "m'a b$'"}) {
-      for (const char* tail : {"", " ", "\t", " \t ", "\n"}) cases.push_back({form + f + tail, subjects});
+      for (const char* tail : {"", " ", "\t", " \t ", "\n", "\r", "\f", "\x0b"}) {
+        cases.push_back({form + f + tail, subjects});
+      }
     }
     for (const char* inline_form : {"(?%s)a b", "(?-%s)a b", "(?%s:a) b", "(?^%s:a) b", "(?i%s-m)a b", "(?%s%s)a b"}) {
       if (f == "R" && inline_form == std::string("(?%s)a b")) continue;  // recursion, in the error table
@@ -89,14 +91,16 @@ TEST(Conformance, NewEscapesFalseRangesAndBraces) {
       "^a{ 1 , 2 }b$", "^a{1, }$", "^{1}$", "^a|{1}$", "^(?:{2})$", "^a{1 2}$", "^a{01}$", "^a{ 1}$", "^a{1\t,\t2}$",
       "^\\10$", "^\\18$", "^[\\18]$", "^[\\1234]$", "^\\101$", "^\\d{x}$", "^\\d {x}$", "^\\x41{x}$",
       "^\\cA{x}$", "^a(?i){2}$", "^a(?#c){2}$", "^(?i)?a$", "^\\c $", "^\\c{$", "^\\c}$", "^[[=a=]]$", "^[[.a.]]$",
-      "^[[:alpha]]$", "^[[:^digit:]]$"};
+      "^[[:alpha]]$", "^[[:^digit:]]$", "^ba{0,0}$", "[ ^a]", "a* ?b", "a*(?#c)?b", "(?:a{2,1})?b", "a{2,1}?",
+      "a{2,1}{2}", "a\\N {U+41}", "\\N(?#c){SPACE}", "\\N(?#c){2}", "\\N {2}", "[[", "[a["};
   const std::vector<std::string> subjects = {
       "", "A", "a", "b", "B", "AB", "Ab", "5", "-", "\r\n", "\r", "\n", "\r\r", "\n\r", "\r\n\n", "x\r\ny", "xy",
       "x\ry", "\x0b", "\x0c", " ", "\t", "\x81\x40", kKanaA, "\x08", "\x01" "8", "\x01", "8", "\n" "3", "S", "S4", "4",
       "{1}", "a{1 2}", "aa", "aaa", "ab", "aab", "a{ 1 , 2 }b", "%", "&", "z", "y", "yqijm", "IJMOTY", "abc", "\x04g",
-      "\x04", "\x00", "AA", "\x04" "1", "\\a{x}", "\x01{x}", "`", ";", "=", "{x}", "A{x}", "1 {x}", "a=]", "\xB6\xDE",
-      "\xB6\xDE\xDF", "\xDE", "\xDE\xDE", "a\xDF", "a\xDF\xDF", "\x83\xDE", "\x83\xDE\xDE", "\x83", "\x83\xDF", "\x80",
-      "\x80\xDE", "\r\xDE", "\n\xDE", "\x7F", "X", "\x1B\xDE\xDE", "\xB6\xDE\xDE", "\r\n\xDE"};
+      "\x04", std::string(1, '\0'), std::string("\0\xDE", 2), "AA", "\x04" "1", "\\a{x}", "\x01{x}", "`", ";", "=",
+      "{x}", "A{x}", "1 {x}", "a=]", "\xB6\xDE", "\xB6\xDE\xDF", "\xDE", "\xDE\xDE", "a\xDF", "a\xDF\xDF", "\x83\xDE",
+      "\x83\xDE\xDE", "\x83", "\x83\xDF", "\x80", "\x80\xDE", "\r\xDE", "\n\xDE", "\x7F", "X", "\x1B\xDE\xDE",
+      "\xB6\xDE\xDE", "\r\n\xDE"};
   std::vector<OracleCase> cases;
   for (const std::string& p : patterns) {
     for (const char* flags : {"", "i", "x", "s", "xx"}) {
