@@ -36,10 +36,6 @@ TEST(SampleEntries, EachEntryDeliversWhatItsLabelSays) {
             expected += (expected.empty() ? "" : "\r\n") + (name == "." ? tree.path() : tree / name);
         }
         ClearClipboard();
-        EXPECT_TRUE(KorvalProcess(install.exe(), option + " /#e1 \"" + tree.path() + "\"", install.folder())
-                        .ExpectEnd()
-                        .has_value())
-            << option;
-        EXPECT_EQ(ClipboardText().value_or("(no text)"), expected) << option;
+        EXPECT_EQ(install.Run(option + " /#e1 " + Quoted(tree.path())), "exit 0\nclipboard: " + expected) << option;
     }
 }

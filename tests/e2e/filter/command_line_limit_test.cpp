@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <shellapi.h>
-#include <shlwapi.h>
 
 #include <algorithm>
 #include <string>
@@ -21,13 +20,6 @@ constexpr size_t kLastPathMost = 250;         // short enough for a table row in
 // limit in bytes while it fits in units.
 const std::wstring kDoubleBytes(80, L'\u8868');
 
-std::string Ansi(const std::wstring& text) {
-    std::string ansi(text.size() * 2 + 1, '\0');
-    ansi.resize(static_cast<size_t>(WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, &ansi[0],
-                                                        static_cast<int>(ansi.size()), nullptr, nullptr)) - 1);
-    return ansi;
-}
-
 }  // namespace
 
 TEST(CommandLineLimit, TheLastListThatFitsStartsTheProgramAndOneUnitMoreGoesToTheClipboard) {
@@ -37,7 +29,7 @@ TEST(CommandLineLimit, TheLastListThatFitsStartsTheProgramAndOneUnitMoreGoesToTh
         const std::string recorder = install.InstallRecorder();
         WriteBytes(install.settingsPath(), "[system]\r\n@sub\r\n%end\r\n[filter]\r\nAll | Rec\r\n>.txt\r\n%end\r\n"
                                            "[exec]\r\n" + recorder + " | Rec\r\n>-x\r\n%end\r\n");
-        const std::wstring folder = std::wstring(tree.path().begin(), tree.path().end()) + L"\\";
+        const std::wstring folder = Widen(tree.path()) + L"\\";
         // The quoted program, a blank, "-x" and the terminator, then every path behind a blank: long
         // paths until the last one takes what is left of the limit.
         std::vector<std::wstring> paths;
@@ -51,28 +43,22 @@ TEST(CommandLineLimit, TheLastListThatFitsStartsTheProgramAndOneUnitMoreGoesToTh
         paths.push_back(folder + std::wstring(last - folder.size() - 4, L'z') + L".txt");
         for (const std::wstring& path : paths) {
             HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-            ASSERT_NE(file, INVALID_HANDLE_VALUE) << "cannot create " << Ansi(path);
+            ASSERT_NE(file, INVALID_HANDLE_VALUE) << "cannot create " << Narrow(path);
             CloseHandle(file);
         }
         SetClipboardText("untouched");
-        KorvalProcess process(install.exe(), "/#f=\"All\" \"" + tree.path() + "\"", install.folder());
+        KorvalProcess process(install.exe(), "/#f=\"All\" " + Quoted(tree.path()), install.folder());
         ASSERT_EQ(process.ExpectEnd().value_or(99), 0u) << extra;
         std::vector<std::string> delivered;
         if (extra == 0) {
-            std::wstring line = install.RecordedWideCommandLine().value_or(L"");
             int count = 0;
-            LPWSTR* arguments = CommandLineToArgvW(line.c_str(), &count);
+            LPWSTR* arguments = CommandLineToArgvW(install.RecordedWideCommandLine().value_or(L"").c_str(), &count);
             for (int i = 2; i < count; ++i) delivered.push_back(Ansi(arguments[i]));
             LocalFree(arguments);
             EXPECT_EQ(ClipboardText().value_or(""), "untouched");
         } else {
-            std::string text = ClipboardText().value_or("");
-            for (size_t start = 0; start < text.size();) {
-                size_t end = std::min(text.find("\r\n", start), text.size());
-                delivered.push_back(text.substr(start, end - start));
-                start = end + 2;
-            }
-            EXPECT_FALSE(PathFileExistsA((install.folder() + "\\record.txt").c_str())) << "the program started";
+            delivered = SplitLines(ClipboardText().value_or(""));
+            EXPECT_FALSE(install.RecorderStarted()) << "the program started";
         }
         std::vector<std::string> expected;
         for (const std::wstring& path : paths) expected.push_back(Ansi(path));

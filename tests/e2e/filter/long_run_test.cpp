@@ -1,0 +1,203 @@
+// Long filter runs of Korval.exe, watched from outside while Korval pumps no messages: the progress
+// window's growing count and full bar reaching the screen, messages from other processes that must
+// leave the run alone, and Esc, which ends a run at once with nothing delivered, started or shown.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "support/wine_test.h"
+
+using namespace korval_test;
+
+namespace {
+
+constexpr int kBarId = 300;   // the progress window alone has the bar
+constexpr int kCountId = 104;
+constexpr int kTitleId = 102;
+
+// Waits for the visible progress window of `process`; null when the process ended or
+// kWindowDeadline passed first.
+HWND WaitForProgressWindow(KorvalProcess& process) {
+    HWND found = nullptr;
+    WaitUntil(kWindowDeadline, [&] {
+        for (HWND window = nullptr; (window = FindWindowExA(nullptr, window, "#32770", nullptr)) != nullptr;) {
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            if (owner == process.id() && IsWindowVisible(window) && GetDlgItem(window, kBarId)) found = window;
+        }
+        return found != nullptr || process.Wait(0).has_value();
+    });
+    return found;
+}
+
+// The count in the window's note "検索N件", or -1 when the note does not have that form.
+int ProgressCount(HWND window) {
+    const std::string head = "検索", note = WindowText(GetDlgItem(window, kCountId));
+    return note.size() > head.size() && note.rfind(head, 0) == 0 ? std::atoi(note.c_str() + head.size()) : -1;
+}
+
+RECT PlaceOf(HWND window, int id) {
+    RECT place = {};
+    GetWindowRect(GetDlgItem(window, id), &place);
+    return place;
+}
+
+}  // namespace
+
+// A second start of the run (WM_TIMER 610) and a close request (WM_CLOSE), both sent to the main
+// window mid-run, must neither restart nor cut it: the whole result reaches the clipboard once, and
+// the process ends with 0. Each folder is given many times in a row, so the hits of the last
+// folders are found only near the end of the run. Meanwhile the count, past 10000 files, goes on
+// growing and reaches the screen, and the bar shows full.
+TEST(ProgressWindow, ShowsTheRunOnScreenAndMessagesSentMeanwhileNeitherRestartNorEndIt) {
+    TempDir tree;
+    std::vector<std::string> names, hits;
+    std::string arguments = "/#f=\"Text\" /#e1";
+    for (int folder = 0; folder < 10; ++folder) {
+        const std::string name = "d" + std::to_string(folder);
+        names.push_back(name + "\\hit.txt");
+        for (int i = 0; i < 300; ++i) names.push_back(name + "\\f" + std::to_string(i) + ".dat");
+        for (int i = 0; i < 60; ++i) arguments += " " + Quoted(tree / name);
+        hits.push_back(tree / (name + "\\hit.txt"));
+    }
+    MakeTree(tree.path(), names);
+    KorvalInstall install("[system]\r\n@sub\r\n@bar\r\n%end\r\n[filter]\r\nText\r\n>.txt\r\n%end\r\n");
+    ClearClipboard();
+    HWND listener = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    ASSERT_TRUE(AddClipboardFormatListener(listener));
+    KorvalProcess process(install.exe(), arguments, install.folder());
+    HWND window = WaitForProgressWindow(process);
+    ASSERT_NE(window, nullptr) << "no progress window appeared\n" << ScreenReport();
+    HWND main = nullptr;
+    for (HWND found = nullptr; !main && (found = FindWindowExA(nullptr, found, "Korval", "Korval"));) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(found, &owner);
+        if (owner == process.id()) main = found;
+    }
+    ASSERT_NE(main, nullptr) << "no main window of class and title Korval";
+    DWORD_PTR answer = 0;
+    EXPECT_NE(SendMessageTimeoutA(main, WM_TIMER, 610, 0, SMTO_NORMAL, kEndDeadline, &answer), 0) << "WM_TIMER not taken";
+    EXPECT_NE(SendMessageTimeoutA(main, WM_CLOSE, 0, 0, SMTO_NORMAL, kEndDeadline, &answer), 0) << "WM_CLOSE not taken";
+
+    int first = -1;
+    ASSERT_TRUE(WaitUntil(kEndDeadline, [&] { return (first = ProgressCount(window)) > 10000 || !IsWindow(window); }) &&
+                first > 10000)
+        << "the count stopped at " << first << "\n" << ScreenReport();
+    const RECT note = PlaceOf(window, kCountId), bar = PlaceOf(window, kBarId);
+    const RECT barMiddle = {bar.left, (bar.top + bar.bottom) / 2, bar.right, (bar.top + bar.bottom) / 2 + 1};
+    const std::vector<COLORREF> before = ScreenPixels(note);
+    // Watched until the count has grown, its new value has reached the screen and the full bar is
+    // shown, or the run ends.
+    int second = first, filled = 0;
+    bool changed = false;
+    WaitUntil(kEndDeadline, [&] {
+        second = ProgressCount(window);
+        changed = ScreenPixels(note) != before;
+        filled = 0;
+        for (COLORREF pixel : ScreenPixels(barMiddle)) filled += pixel == GetSysColor(COLOR_HIGHLIGHT);
+        return !IsWindow(window) || (second > first && changed && filled >= (bar.right - bar.left) * 9 / 10);
+    });
+    ASSERT_TRUE(IsWindow(window)) << "the run ended too early to be watched";
+    EXPECT_EQ(WindowText(GetDlgItem(window, kTitleId)), "フィルタ実行中");
+    EXPECT_GT(second, first) << "the count goes on after the bar is full";
+    EXPECT_TRUE(changed) << "the new count did not reach the screen";
+    EXPECT_GE(filled, (bar.right - bar.left) * 9 / 10) << "the bar is full after 10000 files";
+    EXPECT_EQ(process.ExpectEnd(kEndDeadline * 2).value_or(99), 0u);
+    EXPECT_FALSE(IsWindow(window)) << "the window goes with the run";
+    int deliveries = 0;
+    for (MSG message; PeekMessageA(&message, listener, WM_CLIPBOARDUPDATE, WM_CLIPBOARDUPDATE, PM_REMOVE);) ++deliveries;
+    DestroyWindow(listener);
+    EXPECT_EQ(deliveries, 1) << "times the clipboard was written";
+    EXPECT_EQ(ClipboardText().value_or(""), Lines(hits));
+}
+
+namespace {
+
+// Long enough that a run which goes on to its end takes many times the deadline below: a content
+// search of one folder of 400 files, given 800 times, opens and reads 320,000 files.
+constexpr int kFolderFiles = 400;
+constexpr int kTimesGiven = 800;
+// An Esc press ends the run within milliseconds; the rest of this is the process's own end, which a
+// loaded machine may stretch.
+constexpr DWORD kStopDeadline = 5000;
+// The expression's program: it idles until it is ended, so a start is still there when Korval has ended.
+constexpr char kProgramName[] = "stop-program.exe";
+
+// A long run from a small tree. A run that goes on to its end starts the expression's program.
+struct LongRun {
+    explicit LongRun(const std::string& system) : install("") {
+        std::vector<std::string> names = {"big\\hit.txt"};
+        for (int file = 0; file < kFolderFiles; ++file) names.push_back("big\\f" + std::to_string(file) + ".txt");
+        MakeTree(tree.path(), names);
+        install.CopyRegexpLibrary();
+        std::string program = install.folder() + "\\" + kProgramName;
+        CopyFileA((BinFolder() + "keepalive.exe").c_str(), program.c_str(), FALSE);
+        WriteBytes(install.settingsPath(), "[system]\r\n@sub\r\n" + system + "%end\r\n[filter]\r\nAll\r\n>.*\r\n%end\r\n"
+                                           "[regexp]\r\nHit | Rec\r\n>*m/hit/\r\n%end\r\n[exec]\r\n" + program +
+                                           " | Rec\r\n>-x\r\n%end\r\n");
+        for (int i = 0; i < kTimesGiven; ++i) targets += " " + Quoted(tree / "big");
+        SetClipboardText("untouched");
+    }
+
+    // Holds Esc down: the process must end long before the run could, having delivered nothing.
+    void ExpectStoppedByEsc(KorvalProcess& process, const char* name) const {
+        KeyDown(VK_ESCAPE);
+        DWORD pressed = GetTickCount();
+        std::optional<DWORD> code = process.Wait(kStopDeadline);
+        DWORD took = GetTickCount() - pressed;
+        KeyUp(VK_ESCAPE);
+        EXPECT_EQ(code.value_or(99), 0u) << name << ": still running " << kStopDeadline << " ms after Esc\n"
+                                         << (code ? "" : ScreenReport());
+        std::printf("%s: the process ended %lu ms after Esc\n", name, static_cast<unsigned long>(took));
+        EXPECT_EQ(ClipboardText().value_or(""), "untouched") << name;
+        EXPECT_EQ(EndProcessesNamed(kProgramName), 0) << name << ": the program started";
+    }
+
+    TempDir tree;
+    KorvalInstall install;
+    std::string targets;
+};
+
+// Waits until the progress window's count has been repainted `changes` times; false when the window
+// went or the deadline passed first.
+bool WaitForRepaints(HWND window, int changes) {
+    int last = ProgressCount(window);
+    return WaitUntil(kWindowDeadline, [&] {
+        int now = ProgressCount(window);
+        changes -= now != last;
+        last = now;
+        return changes <= 0 || !IsWindow(window);
+    }) && changes <= 0;
+}
+
+}  // namespace
+
+// A pick from the menu starts the run; Esc held after the menu has gone ends it.
+TEST(StopKey, EscEndsARunStartedFromTheMenu) {
+    LongRun run("");
+    KorvalProcess process(run.install.exe(), run.targets, run.install.folder());
+    HWND menu = WaitForPopupMenu();
+    ASSERT_NE(menu, nullptr) << "the menu did not open\n" << ScreenReport();
+    TapKey('A');
+    ASSERT_TRUE(WaitForPopupMenuToClose(menu)) << "the pick did not close the menu\n" << ScreenReport();
+    run.ExpectStoppedByEsc(process, "a pick without @bar");
+}
+
+// Esc held since before the start does not stop the run, which goes on counting; once it has been
+// let go, the next press stops the run.
+TEST(StopKey, APressHeldSinceTheStartDoesNotCountButTheNextOneDoes) {
+    LongRun run("@bar\r\n");
+    KeyDown(VK_ESCAPE);
+    KorvalProcess process(run.install.exe(), "/#r=\"Hit\"" + run.targets, run.install.folder());
+    HWND window = WaitForProgressWindow(process);
+    bool counting = window != nullptr && WaitForRepaints(window, 3);
+    std::string seen = counting ? "" : ScreenReport();
+    KeyUp(VK_ESCAPE);
+    ASSERT_TRUE(counting) << "the run did not go on while Esc was held from the start\n" << seen;
+    // Two repaints after the release show that the run has looked at the key since.
+    ASSERT_TRUE(WaitForRepaints(window, 2)) << "the run ended before Esc was pressed again\n" << ScreenReport();
+    run.ExpectStoppedByEsc(process, "a new press with @bar");
+}
