@@ -10,7 +10,6 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
-#include <sstream>
 
 #include "ui/menu_parts.h"
 
@@ -35,10 +34,10 @@ DWORD ProcessOf(HWND window) {
 }
 
 std::string Describe(HWND window) {
-    if (window == nullptr) return "no window";
     char name[256] = "";
     GetClassNameA(window, name, sizeof name);
-    return std::string(name) + " \"" + WindowText(window) + "\" of process " + std::to_string(ProcessOf(window));
+    return window ? std::string(name) + " \"" + WindowText(window) + "\" of process " + std::to_string(ProcessOf(window))
+                  : "no window";
 }
 
 // Calls `each` with every running process's identifier and program file.
@@ -59,22 +58,19 @@ bool OthersRunFrom(const std::string& folder, const std::string& own) {
         HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id);
         char path[MAX_PATH];
         DWORD size = MAX_PATH, code = 0;
-        found |= process != nullptr && GetExitCodeProcess(process, &code) && code == STILL_ACTIVE &&
-                 QueryFullProcessImageNameA(process, 0, path, &size) && lstrcmpiA(Folder(path).c_str(), folder.c_str()) == 0 &&
+        found |= process && GetExitCodeProcess(process, &code) && code == STILL_ACTIVE &&
+                 QueryFullProcessImageNameA(process, 0, path, &size) && !lstrcmpiA(Folder(path).c_str(), folder.c_str()) &&
                  lstrcmpiA(path, own.c_str()) != 0;
-        if (process != nullptr) CloseHandle(process);
+        if (process) CloseHandle(process);
     });
     return found;
 }
 
-// Asks tools/wine-run for a screenshot of this moment and waits until it is taken; says where.
+// Asks tools/wine-run for a screenshot of this moment and waits until it is taken; says which.
 std::string Screenshot() {
     char root[MAX_PATH];
-    if (GetEnvironmentVariableA("KORVAL_TEST_ROOT", root, MAX_PATH) == 0) return "no screenshot: not run by tools/wine-run";
-    const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::string name = test ? std::string(test->test_suite_name()) + "." + test->name() : "outside-a-test";
-    std::replace(name.begin(), name.end(), '/', '_');
-    name += "-" + std::to_string(GetTickCount());
+    if (!GetEnvironmentVariableA("KORVAL_TEST_ROOT", root, MAX_PATH)) return "no screenshot: not run by tools/wine-run";
+    const std::string name = "screen-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(GetTickCount());
     const std::string request = std::string(root) + "\\" + name + ".screenshot";
     WriteBytes(request, "");
     bool taken = WaitUntil(kClipboardDeadline, [&] { return !PathFileExistsA(request.c_str()); });
@@ -87,8 +83,7 @@ std::optional<FoundWindow> CompleteDialog(HWND window) {
     if ((GetWindowLongA(window, GWL_STYLE) & WS_CAPTION) == WS_CAPTION) {
         // A message box: Wine builds it from a template and shows it once its message is set.
         std::string text = WindowText(GetDlgItem(window, kMessageTextId));
-        if (text.empty()) return std::nullopt;
-        return FoundWindow{window, WindowText(window), text, false};
+        return text.empty() ? std::nullopt : std::optional(FoundWindow{window, WindowText(window), text, false});
     }
     // The option dialog's template has no caption, and it is shown before its controls exist.
     for (int id : {kScopeLabelId, kCountLabelId, kOkButtonId, kCancelButtonId}) {
@@ -98,11 +93,11 @@ std::optional<FoundWindow> CompleteDialog(HWND window) {
 }
 
 std::optional<FoundWindow> FindDialog(DWORD processId) {
-    for (HWND window = nullptr; (window = FindWindowExA(nullptr, window, "#32770", nullptr)) != nullptr;) {
-        if (ProcessOf(window) != processId) continue;
-        if (auto dialog = CompleteDialog(window)) return dialog;
+    std::optional<FoundWindow> dialog;
+    for (HWND window = nullptr; !dialog && (window = FindWindowExA(nullptr, window, "#32770", nullptr));) {
+        if (ProcessOf(window) == processId) dialog = CompleteDialog(window);
     }
-    return std::nullopt;
+    return dialog;
 }
 
 // Whether `menu` takes keys and clicks now: the menu loop of its thread has captured it (it is
@@ -117,10 +112,11 @@ bool Tracked(HWND menu) {
 
 // A tracked popup menu of process `processId`, or of any process for 0.
 HWND TrackedMenu(DWORD processId) {
-    for (HWND menu = nullptr; (menu = FindWindowExA(nullptr, menu, "#32768", nullptr)) != nullptr;) {
-        if ((processId == 0 || ProcessOf(menu) == processId) && Tracked(menu)) return menu;
+    HWND menu = nullptr;
+    while ((menu = FindWindowExA(nullptr, menu, "#32768", nullptr)) != nullptr) {
+        if ((processId == 0 || ProcessOf(menu) == processId) && Tracked(menu)) break;
     }
-    return nullptr;
+    return menu;
 }
 
 bool OpenClipboardWithin(DWORD milliseconds) {
@@ -132,16 +128,18 @@ bool OpenClipboardWithin(DWORD milliseconds) {
 
 std::string Bytes(const void* data, size_t size) { return std::string(static_cast<const char*>(data), size); }
 
+HGLOBAL GlobalCopy(const std::string& bytes, UINT flags) {
+    HGLOBAL block = GlobalAlloc(flags, bytes.size());
+    std::memcpy(GlobalLock(block), bytes.data(), bytes.size());
+    GlobalUnlock(block);
+    return block;
+}
+
 // Empties the clipboard and puts the given formats on it.
 void PutOnClipboard(const std::vector<std::pair<UINT, std::string>>& formats) {
     if (!OpenClipboardWithin(kClipboardDeadline)) return;
     EmptyClipboard();
-    for (const auto& [format, bytes] : formats) {
-        HGLOBAL block = GlobalAlloc(GHND, bytes.size());
-        std::memcpy(GlobalLock(block), bytes.data(), bytes.size());
-        GlobalUnlock(block);
-        SetClipboardData(format, block);
-    }
+    for (const auto& [format, bytes] : formats) SetClipboardData(format, GlobalCopy(bytes, GHND));
     CloseClipboard();
 }
 
@@ -150,16 +148,7 @@ std::string DropBytes(const std::vector<std::basic_string<Char>>& paths) {
     DROPFILES header = {sizeof header, {0, 0}, FALSE, sizeof(Char) == sizeof(wchar_t)};
     std::basic_string<Char> names;
     for (const auto& path : paths) names += path + Char(0);
-    names += Char(0);
-    return Bytes(&header, sizeof header) + Bytes(names.data(), names.size() * sizeof(Char));
-}
-
-template <typename Char>
-HGLOBAL DropBlockOf(const std::vector<std::basic_string<Char>>& paths) {
-    const std::string bytes = DropBytes(paths);
-    HGLOBAL block = GlobalAlloc(GPTR, bytes.size());
-    std::memcpy(block, bytes.data(), bytes.size());
-    return block;
+    return Bytes(&header, sizeof header) + Bytes(names.c_str(), (names.size() + 1) * sizeof(Char));
 }
 
 // The clipboard's text in `format`, up to its terminator or the end of its block.
@@ -176,11 +165,6 @@ std::optional<std::basic_string<Char>> ClipboardTextOf(UINT format) {
     }
     CloseClipboard();
     return result;
-}
-
-// The display's name of a modifier key; null for a key that only Wine needs to see.
-const char* DisplayKeyName(WORD key) {
-    return key == VK_SHIFT ? "Shift_L" : key == VK_CONTROL ? "Control_L" : key == VK_MENU ? "Alt_L" : nullptr;
 }
 
 // The Linux path that Wine gives a Windows path; empty outside Wine.
@@ -211,6 +195,13 @@ bool StartLinuxProgram(std::string commandLine) {
     return true;
 }
 
+std::string FromWide(UINT codePage, const std::wstring& wide) {
+    std::string out(wide.size() * 4, '\0');
+    out.resize(WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()), out.data(),
+                                   static_cast<int>(out.size()), nullptr, nullptr));
+    return out;
+}
+
 }  // namespace
 
 std::wstring Widen(const std::string& ansi) {
@@ -219,15 +210,6 @@ std::wstring Widen(const std::string& ansi) {
                                     static_cast<int>(wide.size())));
     return wide;
 }
-
-namespace {
-std::string FromWide(UINT codePage, const std::wstring& wide) {
-    std::string out(wide.size() * 4, '\0');
-    out.resize(WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()), out.data(),
-                                   static_cast<int>(out.size()), nullptr, nullptr));
-    return out;
-}
-}  // namespace
 
 std::string Ansi(const std::wstring& wide) { return FromWide(CP_ACP, wide); }
 std::string Narrow(const std::wstring& wide) { return FromWide(CP_UTF8, wide); }
@@ -277,11 +259,8 @@ void MakeFolder(const std::string& path) {
 
 void MakeTree(const std::string& root, const std::vector<std::string>& relativePaths) {
     for (const std::string& relative : relativePaths) {
-        if (!relative.empty() && relative.back() == '\\') {
-            MakeFolder(root + "\\" + relative.substr(0, relative.size() - 1));
-        } else {
-            WriteBytes(root + "\\" + relative, relative);
-        }
+        if (!relative.empty() && relative.back() == '\\') MakeFolder(root + "\\" + relative.substr(0, relative.size() - 1));
+        else WriteBytes(root + "\\" + relative, relative);
     }
 }
 
@@ -295,11 +274,9 @@ std::string MakeDeepFolder(const std::string& base, size_t length) {
 }
 
 bool WaitUntil(DWORD milliseconds, const std::function<bool()>& done) {
-    const DWORD start = GetTickCount();
-    for (;;) {
+    for (const DWORD start = GetTickCount();; Sleep(kPollMilliseconds)) {
         if (done()) return true;
         if (GetTickCount() - start >= milliseconds) return false;
-        Sleep(kPollMilliseconds);
     }
 }
 
@@ -308,8 +285,7 @@ std::string ScreenReport() {
     for (HWND window = GetTopWindow(nullptr); window != nullptr; window = GetWindow(window, GW_HWNDNEXT)) {
         if (IsWindowVisible(window)) report += "  " + Describe(window) + "\n";
     }
-    report += "Clipboard held open by " + Describe(GetOpenClipboardWindow()) + "\n";
-    return Utf8(report) + Screenshot() + "\n";
+    return Utf8(report + "Clipboard held open by " + Describe(GetOpenClipboardWindow()) + "\n") + Screenshot() + "\n";
 }
 
 KorvalInstall::KorvalInstall(const std::string& settings, const std::string& exeName) : exeName_(exeName) {
@@ -317,26 +293,25 @@ KorvalInstall::KorvalInstall(const std::string& settings, const std::string& exe
     WriteBytes(settingsPath(), settings);
 }
 
-std::string KorvalInstall::settingsPath() const { return dir_ / (exeName_.substr(0, exeName_.find_last_of('.')) + ".ini"); }
+std::string KorvalInstall::settingsPath() const {
+    return dir_ / (exeName_.substr(0, exeName_.find_last_of('.')) + ".ini");
+}
 
 void KorvalInstall::CopyRegexpLibrary() const {
     CopyFileA((BinFolder() + "BREGEXP.DLL").c_str(), (dir_ / "BREGEXP.DLL").c_str(), FALSE);
 }
 
 std::string KorvalInstall::InstallRecorder(const std::string& name) const {
-    std::string path = dir_ / name;
-    CopyFileA((BinFolder() + "recorder.exe").c_str(), path.c_str(), FALSE);
-    return path;
+    CopyFileA((BinFolder() + "recorder.exe").c_str(), (dir_ / name).c_str(), FALSE);
+    return dir_ / name;
 }
 
 // Line `index` of record.txt, which the recorder renames into place once it is complete. The
 // rename keeps the file open for a moment, during which it cannot be read.
 std::optional<std::string> KorvalInstall::RecordedLine(int index) const {
-    std::string record = dir_ / "record.txt";
     std::optional<std::string> bytes;
-    if (!WaitUntil(kEndDeadline, [&] { return (bytes = ReadBytes(record)).has_value(); })) {
-        ADD_FAILURE() << "no program wrote a readable " << record << " within " << kEndDeadline << " ms\n"
-                      << ScreenReport();
+    if (!WaitUntil(kEndDeadline, [&] { return (bytes = ReadBytes(dir_ / "record.txt")).has_value(); })) {
+        ADD_FAILURE() << "no program wrote a readable record.txt in " << folder() << "\n" << ScreenReport();
         return std::nullopt;
     }
     size_t start = 0;
@@ -356,8 +331,7 @@ std::optional<std::wstring> KorvalInstall::RecordedWideCommandLine() const {
 
 bool KorvalInstall::RecorderStarted() const {
     if (!WaitUntil(kEndDeadline, [&] { return !OthersRunFrom(folder(), exe()); })) {
-        ADD_FAILURE() << "a program started from " << folder() << " did not end within " << kEndDeadline << " ms\n"
-                      << ScreenReport();
+        ADD_FAILURE() << "a program started from " << folder() << " did not end\n" << ScreenReport();
     }
     return PathFileExistsA((dir_ / "record.txt").c_str()) != FALSE;
 }
@@ -386,7 +360,7 @@ std::string RunToEnd(const KorvalInstall& install, const Text& arguments, int an
     auto answerEach = [&](const FoundWindow& dialog) {
         const bool asks = GetDlgItem(dialog.window, IDYES) && GetDlgItem(dialog.window, IDNO);
         seen += dialog.optionDialog ? "dialog\n" : "box " + dialog.title + ": " + dialog.text + (asks ? " [yes/no]\n" : "\n");
-        return dialog.optionDialog ? kCancelButtonId : answer;
+        return answer;
     };
     auto close = [&](HWND menu) {
         seen += "menu\n";
@@ -434,15 +408,12 @@ void KorvalProcess::Start(const std::function<BOOL()>& create) {
         ++refusedStarts_;
         return false;
     });
-    if (refusedStarts_ > 0) {
-        std::printf("note: Wine refused to start the program %d times (last error %lu)%s\n", refusedStarts_,
-                    static_cast<unsigned long>(startError_), started() ? "; it started then" : "");
-    }
+    if (refusedStarts_ > 0) std::printf("note: Wine refused to start the program %s\n", StartReport().c_str());
 }
 
 std::string KorvalProcess::StartReport() const {
-    return "Korval could not be started: " + std::to_string(refusedStarts_) + " tries within " +
-           std::to_string(kWindowDeadline) + " ms, the last one refused with error " + std::to_string(startError_);
+    return std::to_string(refusedStarts_) + " times within " + std::to_string(kWindowDeadline) +
+           " ms, the last time with error " + std::to_string(startError_) + (started() ? "; it started then" : "");
 }
 
 KorvalProcess::~KorvalProcess() {
@@ -456,11 +427,9 @@ KorvalProcess::~KorvalProcess() {
 }
 
 std::optional<DWORD> KorvalProcess::Wait(DWORD milliseconds) {
-    if (info_.hProcess == nullptr) return std::nullopt;
-    if (WaitForSingleObject(info_.hProcess, milliseconds) != WAIT_OBJECT_0) return std::nullopt;
     DWORD code = 0;
-    GetExitCodeProcess(info_.hProcess, &code);
-    return code;
+    if (info_.hProcess == nullptr || WaitForSingleObject(info_.hProcess, milliseconds) != WAIT_OBJECT_0) return {};
+    return GetExitCodeProcess(info_.hProcess, &code), code;
 }
 
 int EndProcessesNamed(const char* exeName) {
@@ -478,22 +447,20 @@ int EndProcessesNamed(const char* exeName) {
 
 std::optional<DWORD> KorvalProcess::ExpectEnd(DWORD milliseconds) {
     std::optional<DWORD> code = Wait(milliseconds);
-    if (!code) {
-        ADD_FAILURE() << (started() ? "Korval did not end within " + std::to_string(milliseconds) + " ms"
-                                    : StartReport())
-                      << "\n" << ScreenReport();
-    }
+    if (!code) ADD_FAILURE() << EndFailure(milliseconds, "");
     return code;
+}
+
+std::string KorvalProcess::EndFailure(DWORD milliseconds, const std::string& last) const {
+    return (started() ? "Korval did not end within " + std::to_string(milliseconds) + " ms" + Utf8(last)
+                      : "Wine refused to start Korval " + StartReport()) + "\n" + ScreenReport();
 }
 
 std::optional<DWORD> KorvalProcess::AnswerToEnd(const std::function<int(const FoundWindow&)>& answer,
                                                 const std::function<void(HWND menu)>& pick, DWORD milliseconds) {
     const DWORD start = GetTickCount();
-    auto left = [&] {
-        DWORD spent = GetTickCount() - start;
-        return spent < milliseconds ? milliseconds - spent : 0;
-    };
-    std::string last = "nothing answered yet";
+    auto left = [&] { return milliseconds - std::min(milliseconds, GetTickCount() - start); };
+    std::string last = "; nothing answered yet";
     std::optional<DWORD> code;
     std::optional<FoundWindow> dialog;
     HWND menu = nullptr;
@@ -504,29 +471,24 @@ std::optional<DWORD> KorvalProcess::AnswerToEnd(const std::function<int(const Fo
         if (dialog) {
             int button = answer(*dialog);
             PressButton(dialog->window, button);
-            last = "pressed button " + std::to_string(button) + " of \"" + dialog->title + "\"";
-            HWND pressed = dialog->window;
-            if (!WaitUntil(left(), [&] { return !IsWindow(pressed); })) break;
+            last = "; last pressed button " + std::to_string(button) + " of \"" + dialog->title + "\"";
+            if (!WaitUntil(left(), [&] { return !IsWindow(dialog->window); })) break;
         } else {
-            if (pick) {
-                pick(menu);
-            } else {
-                ADD_FAILURE() << "Korval opened a popup menu that the test does not pick from\n" << ScreenReport();
-                TapKey(VK_ESCAPE);
-            }
-            last = "picked from a popup menu";
+            if (!pick) ADD_FAILURE() << "Korval opened a popup menu that the test does not pick from\n" << ScreenReport();
+            pick ? pick(menu) : TapKey(VK_ESCAPE);
+            last = "; last picked from a popup menu";
             if (!WaitForPopupMenuToClose(menu, left())) break;
         }
         dialog.reset();
         menu = nullptr;
     }
-    ADD_FAILURE() << (started() ? "Korval did not end within " + std::to_string(milliseconds) + " ms; last " + Utf8(last)
-                                : StartReport())
-                  << "\n" << ScreenReport();
+    ADD_FAILURE() << EndFailure(milliseconds, last);
     return std::nullopt;
 }
 
 void SetClipboardText(const std::string& bytes) { PutOnClipboard({{CF_TEXT, bytes + '\0'}}); }
+void ClearClipboard() { PutOnClipboard({}); }
+void SetClipboardWideFiles(const std::vector<std::wstring>& paths) { PutOnClipboard({{CF_HDROP, DropBytes(paths)}}); }
 
 void SetClipboardFiles(const std::vector<std::string>& paths, bool alsoText, const std::string& text) {
     std::vector<std::pair<UINT, std::string>> formats = {{CF_HDROP, DropBytes(paths)}};
@@ -534,23 +496,18 @@ void SetClipboardFiles(const std::vector<std::string>& paths, bool alsoText, con
     PutOnClipboard(formats);
 }
 
-void ClearClipboard() { PutOnClipboard({}); }
-void SetClipboardWideFiles(const std::vector<std::wstring>& paths) { PutOnClipboard({{CF_HDROP, DropBytes(paths)}}); }
-
 void SetClipboardWideText(const std::wstring& text) {
     PutOnClipboard({{CF_UNICODETEXT, Bytes(text.c_str(), (text.size() + 1) * sizeof(wchar_t))}});
 }
 
-HGLOBAL DropBlock(const std::vector<std::string>& paths) { return DropBlockOf(paths); }
-HGLOBAL DropBlock(const std::vector<std::wstring>& paths) { return DropBlockOf(paths); }
-
+HGLOBAL DropBlock(const std::vector<std::string>& paths) { return GlobalCopy(DropBytes(paths), GPTR); }
+HGLOBAL DropBlock(const std::vector<std::wstring>& paths) { return GlobalCopy(DropBytes(paths), GPTR); }
 std::optional<std::string> ClipboardText() { return ClipboardTextOf<char>(CF_TEXT); }
 std::optional<std::wstring> ClipboardWideText() { return ClipboardTextOf<wchar_t>(CF_UNICODETEXT); }
 
 std::string WindowText(HWND window) {
-    if (window == nullptr) return "";
     char text[4096] = "";
-    int length = GetWindowTextA(window, text, sizeof text);
+    int length = window ? GetWindowTextA(window, text, sizeof text) : 0;
     // Wine fills the buffer with whatever its heap held when the window is gone, so a text is
     // taken only from a window that still exists once it has been read.
     if (length <= 0 || !IsWindow(window)) return "";
@@ -558,16 +515,15 @@ std::string WindowText(HWND window) {
 }
 
 std::vector<COLORREF> ScreenPixels(const RECT& place) {
-    const int width = place.right - place.left, height = place.bottom - place.top;
-    std::vector<COLORREF> pixels(static_cast<size_t>(std::max(width, 0)) * std::max(height, 0));
-    if (pixels.empty()) return pixels;
+    const int width = std::max(0L, place.right - place.left), height = std::max(0L, place.bottom - place.top);
+    std::vector<COLORREF> pixels(static_cast<size_t>(width) * height);
     HDC screen = GetDC(nullptr), memory = CreateCompatibleDC(screen);
     HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
     HGDIOBJ previous = SelectObject(memory, bitmap);
     BitBlt(memory, 0, 0, width, height, screen, place.left, place.top, SRCCOPY);
     SelectObject(memory, previous);
     BITMAPINFO info = {{sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
-    GetDIBits(memory, bitmap, 0, height, pixels.data(), &info, DIB_RGB_COLORS);
+    if (!pixels.empty()) GetDIBits(memory, bitmap, 0, height, pixels.data(), &info, DIB_RGB_COLORS);
     // The bitmap holds blue in the low byte, a COLORREF red.
     for (COLORREF& pixel : pixels) pixel = RGB(GetBValue(pixel), GetGValue(pixel), GetRValue(pixel));
     DeleteObject(bitmap);
@@ -592,14 +548,17 @@ HWND WaitForPopupMenu(DWORD milliseconds) {
     return menu;
 }
 
-bool WaitForPopupMenuToClose(HWND menu, DWORD milliseconds) { return WaitUntil(milliseconds, [menu] { return !Tracked(menu); }); }
+bool WaitForPopupMenuToClose(HWND menu, DWORD milliseconds) {
+    return WaitUntil(milliseconds, [menu] { return !Tracked(menu); });
+}
 
 void KeyDown(WORD key) { keybd_event(static_cast<BYTE>(key), 0, 0, 0); }
 void KeyUp(WORD key) { keybd_event(static_cast<BYTE>(key), 0, KEYEVENTF_KEYUP, 0); }
 void TapKey(WORD key) { KeyDown(key), KeyUp(key); }
 
 HeldKey::HeldKey(WORD key) : key_(key) {
-    const char* name = DisplayKeyName(key);
+    // The display's names of the modifiers; other keys only Wine needs to see.
+    const char* name = key == VK_SHIFT ? "Shift_L" : key == VK_CONTROL ? "Control_L" : key == VK_MENU ? "Alt_L" : nullptr;
     const std::string holder = LinuxPath(BinFolder() + "hold_key.py");
     if (name != nullptr && !holder.empty()) {  // under Wine
         signals_.emplace();

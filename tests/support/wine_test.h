@@ -6,6 +6,7 @@
 // when the deadline passes, and the failure carries ScreenReport(): what was on screen then.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <windows.h>
 
 #include <algorithm>
@@ -105,8 +106,8 @@ public:
 
     // Runs Korval with `arguments` to its end, in the folder above its own (so that a program
     // started in its own folder shows as such), and says what a user saw, one line
-    // each: every message box "box TITLE: TEXT" (" [yes/no]" when it asks), answered with
-    // `answer`; "dialog" for the option dialog, cancelled; "menu" for each popup menu, closed by
+    // each: every message box "box TITLE: TEXT" (" [yes/no]" when it asks) and "dialog" for the
+    // option dialog, each answered with the button `answer`; "menu" for each popup menu, closed by
     // `pick` or else with Esc; then "exit N", "clipboard: TEXT", and "started: ARGUMENTS" when the
     // recorder of this folder ran (" in FOLDER" when not started in its own folder). The record of
     // an earlier run is removed first; the clipboard is the caller's to fill.
@@ -162,7 +163,9 @@ private:
     // Under load, Wine now and then refuses to create a process (seen once in some hundred
     // starts), so a refused start is tried again until kWindowDeadline; the refusals are said.
     void Start(const std::function<BOOL()>& create);
-    std::string StartReport() const;  // why the process is not there
+    std::string StartReport() const;  // how often Wine refused to start it
+    // A run that did not end (or start) within `milliseconds`, `last` saying what was done last.
+    std::string EndFailure(DWORD milliseconds, const std::string& last) const;
     PROCESS_INFORMATION info_{};
     DWORD startError_ = 0;
     int refusedStarts_ = 0;

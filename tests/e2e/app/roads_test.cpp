@@ -1,9 +1,6 @@
 // Korval.exe as a real process: it ends by itself, follows its own file name, and each command
 // line takes its road (menu, named run, option dialog, message, clipboard input), and a settings
 // file that cannot be read stops it.
-#include <gtest/gtest.h>
-
-#include <string>
 
 #include "support/wine_test.h"
 #include "ui/menu_parts.h"
@@ -33,6 +30,7 @@ TEST(Roads, EachCommandLineTakesItsRoad) {
         std::string settings, arguments, seen;
         std::string before = "untouched";  // the clipboard at start
         void (*pick)(HWND) = nullptr;
+        int answer = IDOK;
     } cases[] = {
         {"a named filter runs without a menu", settings, "/#f=\"text\" /#e1 " + targets, "exit 0\nclipboard: " + a},
         {"a named filter with a bare /#r: menu", settings, "/#f=\"Text\" /#r " + targets, menu},
@@ -46,7 +44,7 @@ TEST(Roads, EachCommandLineTakesItsRoad) {
         {"/#k=sft reverses Shift: its contents", settings, "/#f=\"Text\" /#e1 /#K=SFT " + Quoted(docs),
          "exit 0\nclipboard: " + a},
         {"/#k=ctl reverses Ctrl: the dialog, cancelled", settings, "/#k=ctl /#f=\"Text\" /#e1 " + targets,
-         "dialog\nexit 0\nclipboard: untouched"},
+         "dialog\nexit 0\nclipboard: untouched", "untouched", nullptr, kCancelButtonId},
         {"an unquoted line naming one file with blanks", settings, tree / "My Folder\\c d.txt",
          "menu\nexit 0\nclipboard: " + tree / "My Folder\\c d.txt", "untouched", ShiftEnter},
         {"/#c reads the clipboard without targets", settings, "/#c /#f=\"Logs\" /#e1", "exit 0\nclipboard: " + b, b},
@@ -56,7 +54,7 @@ TEST(Roads, EachCommandLineTakesItsRoad) {
     for (const Case& c : cases) {
         KorvalInstall install(c.settings);
         SetClipboardText(c.before);
-        EXPECT_EQ(install.Run(c.arguments, IDOK, c.pick), c.seen) << c.name;
+        EXPECT_EQ(install.Run(c.arguments, c.answer, c.pick), c.seen) << c.name;
     }
 }
 

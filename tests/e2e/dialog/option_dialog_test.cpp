@@ -1,14 +1,12 @@
 // The option dialog in-process on Korval's "OPTION" template: placement, drags, drops, double clicks, right clicks.
-#include <gtest/gtest.h>
+#include <windows.h>
 #include <shlobj.h>
 
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <string>
 #include <thread>
-#include <vector>
 
 #include "common/tables.h"
 #include "support/wine_test.h"

@@ -1,8 +1,6 @@
 // Every entry of the shipped sample settings, run by name on one tree, delivers exactly what its label promises.
-#include <gtest/gtest.h>
 
 #include <sstream>
-#include <string>
 
 #include "support/wine_test.h"
 

@@ -1,12 +1,7 @@
 // The longest list a started program takes on its command line, counted in UTF-16 units: the last
 // list that fits starts the program with every path, one unit more goes whole to the clipboard.
-#include <gtest/gtest.h>
 #include <windows.h>
 #include <shellapi.h>
-
-#include <algorithm>
-#include <string>
-#include <vector>
 
 #include "support/wine_test.h"
 

@@ -1,12 +1,9 @@
 // Filter runs of a real Korval.exe on real trees, one row each: the exact bytes it delivers to the
 // clipboard or hands to a started program, and the boxes it shows on the way.
-#include <gtest/gtest.h>
+#include <windows.h>
 #include <shlwapi.h>
 
-#include <algorithm>
 #include <memory>
-#include <string>
-#include <vector>
 
 #include "support/wine_test.h"
 

@@ -1,12 +1,7 @@
 // Korval.exe's popup menu from outside: what each way of picking delivers, the messages, and Drop.
-#include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <optional>
-#include <string>
-#include <vector>
 
 #include "support/wine_test.h"
 #include "ui/menu_parts.h"
@@ -142,29 +137,20 @@ TEST(MenuPick, EachPickDeliversWhereItShould) {
 // Drop opens the option dialog; OK brings the menu back, centred on the same point, with the one
 // entry item, and CANCEL ends the run.
 TEST(FixedMenu, DropOpensTheDialogAndOnlyOkBringsTheMenuBack) {
+    KorvalInstall install("[filter]\r\nAll\r\n>.*\r\n%end\r\n");
     for (int button : {kOkButtonId, kCancelButtonId}) {
-        SCOPED_TRACE(button == kOkButtonId ? "OK" : "CANCEL");
-        MenuRun run("[filter]\r\nAll\r\n>.*\r\n%end\r\n", false);
-        RECT first = {}, again = {};
-        HWND menu = run.Start(nullptr);
-        ASSERT_NE(menu, nullptr) << button << ": the menu did not open\n" << ScreenReport();
-        GetWindowRect(menu, &first);
-        TapKey('D');
-        auto dialog = WaitForDialog(run.process->id());
-        ASSERT_TRUE(dialog && dialog->optionDialog) << button << ": the option dialog did not open\n" << ScreenReport();
-        PressButton(dialog->window, button);
-        if (button == kCancelButtonId) {
-            EXPECT_TRUE(run.process->ExpectEnd().has_value()) << "the run goes on after CANCEL";
-            continue;
-        }
-        HWND second = WaitForPopupMenu();
-        ASSERT_NE(second, nullptr) << "the menu did not come back after OK\n" << ScreenReport();
-        GetWindowRect(second, &again);
-        TapKey(VK_ESCAPE);
-        EXPECT_TRUE(run.process->ExpectEnd().has_value());
+        std::vector<RECT> menus;
+        auto pick = [&](HWND menu) {
+            GetWindowRect(menu, &menus.emplace_back());
+            TapKey(menus.size() == 1 ? 'D' : VK_ESCAPE);
+        };
+        SetClipboardText("untouched");
+        EXPECT_EQ(install.Run("", button, pick),
+                  (button == kOkButtonId ? "menu\ndialog\nmenu\n" : "menu\ndialog\n") + std::string("exit 0\nclipboard: untouched"));
+        if (menus.size() < 2) continue;
         // Twice the centres' coordinates, which rounding may set 1 apart.
-        EXPECT_LE(std::abs(again.left + again.right - first.left - first.right), 2) << "not centred on the same point";
-        EXPECT_LE(std::abs(again.top + again.bottom - first.top - first.bottom), 2) << "not centred on the same point";
-        EXPECT_LT(again.bottom - again.top, first.bottom - first.top) << "still the six fixed items";
+        EXPECT_LE(std::abs(menus[1].left + menus[1].right - menus[0].left - menus[0].right), 2) << "not centred alike";
+        EXPECT_LE(std::abs(menus[1].top + menus[1].bottom - menus[0].top - menus[0].bottom), 2) << "not centred alike";
+        EXPECT_LT(menus[1].bottom - menus[1].top, menus[0].bottom - menus[0].top) << "still the six fixed items";
     }
 }

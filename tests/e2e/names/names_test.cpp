@@ -1,17 +1,13 @@
 // Names the code page cannot hold and paths of 260 bytes or more, through every road a path takes in
 // and out of Korval.exe: each delivered line opens the very file it stands for, and the wide outputs
 // carry the true names.
-#include <gtest/gtest.h>
+#include <windows.h>
 #include <shlobj.h>
 
-#include <algorithm>
 #include <cstring>
-#include <functional>
 #include <map>
 #include <set>
-#include <string>
 #include <tuple>
-#include <vector>
 
 #include "common/names.h"
 #include "common/tables.h"

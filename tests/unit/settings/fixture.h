@@ -1,9 +1,6 @@
 // Shared setup of the settings and target tests: a known start state, texts parsed in-process, the tables as text.
 #pragma once
 
-#include <gtest/gtest.h>
-
-#include <functional>
 #include <sstream>
 #include <tuple>
 
