@@ -14,6 +14,7 @@ namespace {
 using Paths = std::vector<std::string>;
 
 constexpr char kUntouched[] = "untouched";
+constexpr size_t kCommandLineUnits = 32767;  // the platform's limit, terminator included
 constexpr char kLimitQuestion[] = "対象データが1000件を超えました。\r\n処理を続行しますか？ [yes/no]";
 
 Paths Join(Paths paths, const Paths& more) {
@@ -65,6 +66,7 @@ struct Row {
 
 TEST(FilterRun, EachRowDeliversExactlyItsBytes) {
     TempDir t;
+    Paths none;
     std::string p = t / "p", s = t / "s", w = t / "w", d = t / "d", docs = t / "My Docs";
     MakeTree(t.path(), {"p\\b\\", "p\\b\\one.txt", "p\\b\\x\\", "p\\b\\x\\two.LOG", "p\\b\\x\\z", "p\\a\\",
                         "p\\a\\three.txt", "p\\four.bak", "My Docs\\", "b c.txt", "s\\z\\", "s\\z\\b.txt", "s\\z\\a.log",
@@ -97,7 +99,28 @@ TEST(FilterRun, EachRowDeliversExactlyItsBytes) {
                "%end\r\n[exec]\r\n" + recorder + " | Rec\r\n>-x\r\n%end\r\n";
     };
 
-    Paths all = {p}, allFiles, top, topFiles, in = {p + "\\b"}, inFiles, none, manyFiles, longFiles;
+    // The longest list a started program takes on its command line, counted in UTF-16 units: the last
+    // list that fits starts the program with every path, one unit more goes whole to the clipboard.
+    // 80 double-byte characters make a name of 87 units but 167 bytes, so the list is well over the
+    // limit in bytes while it fits in units.
+    std::string limits[2];
+    for (int extra : {0, 1}) {
+        const std::string folder = t / ("limit" + std::to_string(extra)), doubleBytes = Ansi(std::wstring(80, L'\u8868'));
+        // The quoted program, a blank, "-x" and the terminator, then every path behind a blank: long
+        // paths until the last one, short enough for a table row, takes what is left of the limit.
+        Paths paths, files;
+        size_t used = Quoted(recorder).size() + 4, folderUnits = Widen(folder).size() + 1;
+        while (kCommandLineUnits - used - 1 > 250) {
+            paths.push_back(folder + "\\" + doubleBytes + std::to_string(100 + paths.size()) + ".txt");
+            used += 1 + Widen(paths.back()).size();
+        }
+        paths.push_back(folder + "\\" + std::string(kCommandLineUnits - used - 1 + extra - folderUnits - 4, 'z') + ".txt");
+        for (const std::string& path : paths) WriteBytes(path, "");
+        Walk(folder, true, &none, &files);
+        limits[extra] = extra ? Lines(files) : "-x";
+        for (const std::string& file : files) limits[extra] += extra ? "" : " " + file;
+    }
+    Paths all = {p}, allFiles, top, topFiles, in = {p + "\\b"}, inFiles, manyFiles, longFiles;
     Walk(p, true, &all, &allFiles);
     Walk(p, false, &top, &topFiles);
     Walk(p + "\\b", true, &in, &inFiles);
@@ -169,6 +192,8 @@ TEST(FilterRun, EachRowDeliversExactlyItsBytes) {
         {"/#e2", kinds, "/#f=\"Text\" /#e2 " + Quoted(p + "\\a\\three.txt"), p + "\\a\\three.txt", "", IDOK,
          "-x in " + above},
         {"too long for a program", sub, "/#f=\"Text\" " + Quoted(t / "long"), Lines(longFiles)},
+        {"the longest list a program takes", sub, "/#f=\"Text\" " + Quoted(t / "limit0"), kUntouched, "", IDOK, limits[0]},
+        {"one unit more goes to the clipboard", sub, "/#f=\"Text\" " + Quoted(t / "limit1"), limits[1]},
         {"named entry: contents up to a zero byte", wordsRun, "/#r=\"Needle\" /#e1" + wq,
          Lines({w + "\\c.log", w + "\\a.txt", w + "\\early.txt"})},
         {"bare expression: the name", bare, "/#r=\"needle\" /#e1" + wq, w + "\\sub\\needle.txt"},

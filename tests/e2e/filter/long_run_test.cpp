@@ -121,39 +121,6 @@ constexpr DWORD kStopDeadline = 5000;
 // The expression's program: it idles until it is ended, so a start is still there when Korval has ended.
 constexpr char kProgramName[] = "stop-program.exe";
 
-// A long run from a small tree. A run that goes on to its end starts the expression's program.
-struct LongRun {
-    explicit LongRun(const std::string& system) : install("") {
-        std::vector<std::string> names = {"big\\hit.txt"};
-        for (int file = 0; file < kFolderFiles; ++file) names.push_back("big\\f" + std::to_string(file) + ".txt");
-        MakeTree(tree.path(), names);
-        install.CopyRegexpLibrary();
-        std::string program = install.folder() + "\\" + kProgramName;
-        CopyFileA((BinFolder() + "keepalive.exe").c_str(), program.c_str(), FALSE);
-        WriteBytes(install.settingsPath(), "[system]\r\n@sub\r\n" + system + "%end\r\n[filter]\r\nAll\r\n>.*\r\n%end\r\n"
-                                           "[regexp]\r\nHit | Rec\r\n>*m/hit/\r\n%end\r\n[exec]\r\n" + program +
-                                           " | Rec\r\n>-x\r\n%end\r\n");
-        for (int i = 0; i < kTimesGiven; ++i) targets += " " + Quoted(tree / "big");
-        SetClipboardText("untouched");
-    }
-
-    // Holds Esc down: the process must end long before the run could, having delivered nothing.
-    void ExpectStoppedByEsc(KorvalProcess& process, const char* name) const {
-        KeyDown(VK_ESCAPE);
-        const DWORD pressed = GetTickCount();
-        std::optional<DWORD> code = process.Wait(kStopDeadline);
-        std::printf("%s: the process ended %lu ms after Esc\n", name, GetTickCount() - pressed);
-        KeyUp(VK_ESCAPE);
-        EXPECT_EQ(code.value_or(99), 0u) << name << ": still running after Esc\n" << (code ? "" : ScreenReport());
-        EXPECT_EQ(ClipboardText().value_or(""), "untouched") << name;
-        EXPECT_EQ(EndProcessesNamed(kProgramName), 0) << name << ": the program started";
-    }
-
-    TempDir tree;
-    KorvalInstall install;
-    std::string targets;
-};
-
 // Waits until the progress window's count has been repainted `changes` times; false when the window
 // went or the deadline passed first.
 bool WaitForRepaints(HWND window, int changes) {
@@ -168,29 +135,51 @@ bool WaitForRepaints(HWND window, int changes) {
 
 }  // namespace
 
-// A pick from the menu starts the run; Esc held after the menu has gone ends it.
-TEST(StopKey, EscEndsARunStartedFromTheMenu) {
-    LongRun run("");
-    KorvalProcess process(run.install.exe(), run.targets, run.install.folder());
-    HWND menu = WaitForPopupMenu();
-    ASSERT_NE(menu, nullptr) << "the menu did not open\n" << ScreenReport();
-    TapKey('A');
-    ASSERT_TRUE(WaitForPopupMenuToClose(menu)) << "the pick did not close the menu\n" << ScreenReport();
-    run.ExpectStoppedByEsc(process, "a pick without @bar");
-}
-
-// Esc held since before the start does not stop the run, which goes on counting; once it has been
-// let go, the next press stops the run.
-TEST(StopKey, APressHeldSinceTheStartDoesNotCountButTheNextOneDoes) {
-    LongRun run("@bar\r\n");
-    KeyDown(VK_ESCAPE);
-    KorvalProcess process(run.install.exe(), "/#r=\"Hit\"" + run.targets, run.install.folder());
-    HWND window = WaitForProgressWindow(process);
-    bool counting = window != nullptr && WaitForRepaints(window, 3);
-    std::string seen = counting ? "" : ScreenReport();
-    KeyUp(VK_ESCAPE);
-    ASSERT_TRUE(counting) << "the run did not go on while Esc was held from the start\n" << seen;
-    // Two repaints after the release show that the run has looked at the key since.
-    ASSERT_TRUE(WaitForRepaints(window, 2)) << "the run ended before Esc was pressed again\n" << ScreenReport();
-    run.ExpectStoppedByEsc(process, "a new press with @bar");
+// Esc held during a long run ends it at once, with nothing delivered, started or shown: a run
+// started by a pick from the menu, and, with @bar, a run during which Esc was held since before
+// the start: that press does not count, and the run goes on counting, but once Esc has been let
+// go, the next press does. A run that went on to its end would start the expression's program.
+TEST(StopKey, EscEndsALongRunButAPressHeldSinceTheStartDoesNotCount) {
+    for (bool bar : {false, true}) {
+        const char* name = bar ? "a new press with @bar" : "a pick without @bar";
+        TempDir tree;
+        KorvalInstall install("");
+        std::vector<std::string> names = {"big\\hit.txt"};
+        for (int file = 0; file < kFolderFiles; ++file) names.push_back("big\\f" + std::to_string(file) + ".txt");
+        MakeTree(tree.path(), names);
+        install.CopyRegexpLibrary();
+        const std::string program = install.folder() + "\\" + kProgramName;
+        CopyFileA((BinFolder() + "keepalive.exe").c_str(), program.c_str(), FALSE);
+        WriteBytes(install.settingsPath(), "[system]\r\n@sub\r\n" + std::string(bar ? "@bar\r\n" : "") +
+                                           "%end\r\n[filter]\r\nAll\r\n>.*\r\n%end\r\n[regexp]\r\nHit | Rec\r\n>*m/hit/\r\n"
+                                           "%end\r\n[exec]\r\n" + program + " | Rec\r\n>-x\r\n%end\r\n");
+        std::string targets = bar ? "/#r=\"Hit\"" : "";
+        for (int i = 0; i < kTimesGiven; ++i) targets += " " + Quoted(tree / "big");
+        SetClipboardText("untouched");
+        if (bar) KeyDown(VK_ESCAPE);
+        KorvalProcess process(install.exe(), targets, install.folder());
+        if (bar) {
+            HWND window = WaitForProgressWindow(process);
+            bool counting = window != nullptr && WaitForRepaints(window, 3);
+            std::string seen = counting ? "" : ScreenReport();
+            KeyUp(VK_ESCAPE);
+            ASSERT_TRUE(counting) << "the run did not go on while Esc was held from the start\n" << seen;
+            // Two repaints after the release show that the run has looked at the key since.
+            ASSERT_TRUE(WaitForRepaints(window, 2)) << "the run ended before Esc was pressed again\n" << ScreenReport();
+        } else {
+            HWND menu = WaitForPopupMenu();
+            ASSERT_NE(menu, nullptr) << "the menu did not open\n" << ScreenReport();
+            TapKey('A');
+            ASSERT_TRUE(WaitForPopupMenuToClose(menu)) << "the pick did not close the menu\n" << ScreenReport();
+        }
+        // Held down: the process must end long before the run could, having delivered nothing.
+        KeyDown(VK_ESCAPE);
+        const DWORD pressed = GetTickCount();
+        std::optional<DWORD> code = process.Wait(kStopDeadline);
+        std::printf("%s: the process ended %lu ms after Esc\n", name, GetTickCount() - pressed);
+        KeyUp(VK_ESCAPE);
+        EXPECT_EQ(code.value_or(99), 0u) << name << ": still running after Esc\n" << (code ? "" : ScreenReport());
+        EXPECT_EQ(ClipboardText().value_or(""), "untouched") << name;
+        EXPECT_EQ(EndProcessesNamed(kProgramName), 0) << name << ": the program started";
+    }
 }
