@@ -41,8 +41,6 @@ TEST(Roads, EachCommandLineTakesItsRoad) {
          "box Korval: フィルタを設定してください！\nexit 0\nclipboard: untouched"},
         {"a folder alone is not looked into", settings, "/#f=\"Text\" /#e1 " + Quoted(docs),
          empty + "exit 0\nclipboard: untouched"},
-        {"/#k=sft reverses Shift: its contents", settings, "/#f=\"Text\" /#e1 /#K=SFT " + Quoted(docs),
-         "exit 0\nclipboard: " + a},
         {"/#k=ctl reverses Ctrl: the dialog, cancelled", settings, "/#k=ctl /#f=\"Text\" /#e1 " + targets,
          "dialog\nexit 0\nclipboard: untouched", "untouched", nullptr, kCancelButtonId},
         {"an unquoted line naming one file with blanks", settings, tree / "My Folder\\c d.txt",

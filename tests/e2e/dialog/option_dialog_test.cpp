@@ -15,11 +15,6 @@
 
 using namespace korval_test;
 
-// As a list, so that a failure shows all four corners, moved by (dx, dy).
-std::vector<LONG> Corners(const RECT& rect, LONG dx = 0, LONG dy = 0) {
-    return {rect.left + dx, rect.top + dy, rect.right + dx, rect.bottom + dy};
-}
-
 class OptionDialog : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -71,8 +66,7 @@ TEST_F(OptionDialog, OpensAtTheCentreAndTheLeftButtonDragsIt) {
     ASSERT_NE(Open(), nullptr);
     RECT first, frame;
     GetWindowRect(dialog_, &first);
-    EXPECT_EQ(Corners(first).front(), 400);
-    EXPECT_EQ(Corners(first)[1], 285);
+    EXPECT_EQ(std::make_pair(first.left, first.top), std::make_pair(400L, 285L));
     const std::pair<UINT, POINT> steps[] = {{WM_LBUTTONDOWN, {460, 300}}, {WM_MOUSEMOVE, {491, 320}},
                                             {WM_LBUTTONUP, {491, 320}}, {WM_MOUSEMOVE, {600, 500}}};
     for (const auto& [message, cursor] : steps) {
@@ -80,7 +74,8 @@ TEST_F(OptionDialog, OpensAtTheCentreAndTheLeftButtonDragsIt) {
         SendMessageA(dialog_, message, 0, 0);
     }
     GetWindowRect(dialog_, &frame);
-    EXPECT_EQ(Corners(frame), Corners(first, 31, 20));
+    EXPECT_EQ((std::vector<LONG>{frame.left - first.left, frame.top - first.top, frame.right - first.right,
+                                 frame.bottom - first.bottom}), (std::vector<LONG>{31, 20, 31, 20}));
 }
 
 // Items already held, also in another case, are skipped. Ctrl keeps the counts and clears them
