@@ -11,8 +11,6 @@
 #include <optional>
 #include <string>
 
-#include "support/progress.h"
-#include "support/screenshot.h"
 #include "support/wine_test.h"
 #include "ui/menu_parts.h"
 
@@ -33,28 +31,33 @@ void Fail(const std::string& what) {
     ++Failures;
 }
 
-// The screen inside `window`'s frame, once two shots in a row agree: the window has painted.
-Screenshot ShotOf(HWND window) {
+// The screen inside `window`'s frame, once two reads in a row agree: the window has painted.
+// Saved as a top-down 32-bit BMP, which tools/screenshots turns into a PNG.
+void Save(HWND window, const std::string& name, int dpi) {
     RECT frame = {};
     GetWindowRect(window, &frame);
-    Screenshot last, shot;
+    std::vector<COLORREF> last, shot;
     WaitUntil(kWindowDeadline, [&] {
-        Screenshot screen = CaptureScreen();
-        shot = Screenshot();
-        shot.width = frame.right - frame.left;
-        shot.height = frame.bottom - frame.top;
-        for (int y = frame.top; y < frame.bottom; ++y) {
-            for (int x = frame.left; x < frame.right; ++x) shot.pixels.push_back(screen.At(x, y));
-        }
-        bool settled = shot.pixels == last.pixels;
+        shot = ScreenPixels(frame);
+        const bool settled = shot == last;
         last = shot;
         return settled;
     });
-    return shot;
-}
-
-void Save(HWND window, const std::string& name, int dpi) {
-    ShotOf(window).Save(Folder + "\\" + name + "-" + std::to_string(dpi * 100 / 96) + ".bmp");
+    std::string pixels;
+    for (COLORREF pixel : shot) {
+        const char bgrx[] = {static_cast<char>(GetBValue(pixel)), static_cast<char>(GetGValue(pixel)),
+                             static_cast<char>(GetRValue(pixel)), 0};
+        pixels.append(bgrx, sizeof bgrx);
+    }
+    const BITMAPINFOHEADER info = {sizeof info, frame.right - frame.left, frame.top - frame.bottom, 1, 32, BI_RGB,
+                                   0, 0, 0, 0, 0};
+    BITMAPFILEHEADER file = {};
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof file + sizeof info;
+    file.bfSize = file.bfOffBits + static_cast<DWORD>(pixels.size());
+    WriteBytes(Folder + "\\" + name + "-" + std::to_string(dpi * 100 / 96) + ".bmp",
+               std::string(reinterpret_cast<const char*>(&file), sizeof file) +
+                   std::string(reinterpret_cast<const char*>(&info), sizeof info) + pixels);
 }
 
 void TakeMenu(const KorvalInstall& install, const std::string& tree, int dpi) {

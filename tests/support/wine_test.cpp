@@ -6,16 +6,14 @@
 #include <shlwapi.h>
 #include <tlhelp32.h>
 
-#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iterator>
-#include <map>
-#include <sstream>
 
-#include "support/screenshot.h"
 #include "ui/menu_parts.h"
+#include "ui/progress_parts.h"
 
 namespace korval_test {
 
@@ -23,8 +21,6 @@ namespace {
 
 // The static control that holds a message box's message.
 constexpr int kMessageTextId = 0xFFFF;
-// A report shows at most this much of the clipboard's text.
-constexpr size_t kReportedTextBytes = 300;
 // Wine draws a popup menu's first item from 3 pixels inside its frame on; this far in, a
 // highlighted item shows its background.
 constexpr int kFirstItemInset = 4;
@@ -34,171 +30,53 @@ std::string Folder(const std::string& path) {
     return slash == std::string::npos ? std::string() : path.substr(0, slash);
 }
 
-// Deletes `folder` (a \\?\ path) with everything in it, entry by entry, however long its paths.
-void RemoveWideTree(const std::wstring& folder) {
-    WIN32_FIND_DATAW entry;
-    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &entry);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            const std::wstring name = entry.cFileName, path = folder + L"\\" + name;
-            if (name == L"." || name == L"..") continue;
-            SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-                DeleteFileW(path.c_str());
-            } else if (entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
-                RemoveDirectoryW(path.c_str());
-            } else {
-                RemoveWideTree(path);
-            }
-        } while (FindNextFileW(search, &entry));
-        FindClose(search);
-    }
-    RemoveDirectoryW(folder.c_str());
-}
-
-// Only a full path with a drive is removed. The shell's delete is not used: under Wine it loses its
-// way in a tree whose paths pass MAX_PATH and then deletes the files of the current folder.
-void RemoveTree(const std::string& path) {
-    if (path.size() < 4 || path[1] != ':' || path[2] != '\\') return;
-    wchar_t wide[MAX_PATH];
-    if (MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, path.c_str(), -1, wide, MAX_PATH) == 0) return;
-    RemoveWideTree(std::wstring(L"\\\\?\\") + wide);
-}
-
-bool UnderWine() {
-    return GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
-}
-
 DWORD ProcessOf(HWND window) {
     DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    return process;
+    return GetWindowThreadProcessId(window, &process), process;
 }
 
-std::string ClassOf(HWND window) {
+std::string Describe(HWND window) {
     char name[256] = "";
-    int length = GetClassNameA(window, name, sizeof name);
-    return std::string(name, length > 0 ? length : 0);
+    GetClassNameA(window, name, sizeof name);
+    return window ? std::string(name) + " \"" + WindowText(window) + "\" of process " + std::to_string(ProcessOf(window))
+                  : "no window";
 }
 
-// The program file of every process, by identifier.
-std::map<DWORD, std::string> ProgramNames() {
-    std::map<DWORD, std::string> names;
+// Calls `each` with every running process's identifier and program file.
+void ForEachProcess(const std::function<void(DWORD id, const char* exeFile)>& each) {
     HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) return names;
     PROCESSENTRY32 entry = {};
     entry.dwSize = sizeof entry;
     for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
-        names[entry.th32ProcessID] = entry.szExeFile;
+        each(entry.th32ProcessID, entry.szExeFile);
     }
     CloseHandle(snapshot);
-    return names;
 }
 
-// The full paths of the running programs whose files lie in `folder`.
-std::vector<std::string> ProgramsRunningFrom(const std::string& folder) {
-    std::vector<std::string> running;
-    for (const auto& [id, name] : ProgramNames()) {
+// Whether a program other than `own` runs from a file in `folder`.
+bool OthersRunFrom(const std::string& folder, const std::string& own) {
+    bool found = false;
+    ForEachProcess([&](DWORD id, const char*) {
         HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id);
-        if (process == nullptr) continue;
         char path[MAX_PATH];
-        DWORD size = MAX_PATH;
-        DWORD code = 0;
-        if (GetExitCodeProcess(process, &code) && code == STILL_ACTIVE &&
-            QueryFullProcessImageNameA(process, 0, path, &size) &&
-            lstrcmpiA(Folder(path).c_str(), folder.c_str()) == 0) {
-            running.push_back(path);
-        }
-        CloseHandle(process);
-    }
-    return running;
+        DWORD size = MAX_PATH, code = 0;
+        found |= process && GetExitCodeProcess(process, &code) && code == STILL_ACTIVE &&
+                 QueryFullProcessImageNameA(process, 0, path, &size) && !lstrcmpiA(Folder(path).c_str(), folder.c_str()) &&
+                 lstrcmpiA(path, own.c_str()) != 0;
+        if (process) CloseHandle(process);
+    });
+    return found;
 }
 
-std::string Describe(HWND window, const std::map<DWORD, std::string>& programs) {
-    if (window == nullptr) return "no window";
-    std::ostringstream out;
-    RECT place = {};
-    GetWindowRect(window, &place);
-    DWORD process = ProcessOf(window);
-    auto program = programs.find(process);
-    out << window << " " << ClassOf(window) << " \"" << WindowText(window) << "\" process " << process << " ("
-        << (program == programs.end() ? "?" : program->second) << ") "
-        << (IsWindowVisible(window) ? "visible" : "hidden") << " (" << place.left << "," << place.top << ")-("
-        << place.right << "," << place.bottom << ")";
-    return out.str();
-}
-
-// Texts of the system code page as UTF-8, the encoding of the logs that show the reports.
-std::string Utf8(const std::string& text) {
-    int wideLength = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(wideLength, L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), wideLength);
-    int length = WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, nullptr, 0, nullptr, nullptr);
-    std::string converted(length, '\0');
-    WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, converted.data(), length, nullptr, nullptr);
-    return converted;
-}
-
-BOOL CALLBACK CollectWindow(HWND window, LPARAM windows) {
-    reinterpret_cast<std::vector<HWND>*>(windows)->push_back(window);
-    return TRUE;
-}
-
-std::string ClipboardFormatName(UINT format) {
-    static const std::pair<UINT, const char*> kStandard[] = {
-        {CF_TEXT, "CF_TEXT"}, {CF_BITMAP, "CF_BITMAP"}, {CF_OEMTEXT, "CF_OEMTEXT"}, {CF_DIB, "CF_DIB"},
-        {CF_UNICODETEXT, "CF_UNICODETEXT"}, {CF_HDROP, "CF_HDROP"}, {CF_LOCALE, "CF_LOCALE"}, {CF_DIBV5, "CF_DIBV5"}};
-    for (const auto& [number, name] : kStandard) {
-        if (number == format) return name;
-    }
-    char name[256];
-    int length = GetClipboardFormatNameA(format, name, sizeof name);
-    return length > 0 ? std::string(name, length) : "format " + std::to_string(format);
-}
-
-// CF_TEXT of the open clipboard, with its line breaks written out and its length bounded.
-std::string ReportedText() {
-    HANDLE data = GetClipboardData(CF_TEXT);
-    const char* text = data != nullptr ? static_cast<const char*>(GlobalLock(data)) : nullptr;
-    if (text == nullptr) return "";
-    std::string shown;
-    for (const char* c = text; *c != '\0' && shown.size() < kReportedTextBytes; ++c) {
-        shown += *c == '\r' ? std::string("\\r") : *c == '\n' ? std::string("\\n") : std::string(1, *c);
-    }
-    GlobalUnlock(data);
-    return " \"" + shown + "\"";
-}
-
-std::string ClipboardReport(const std::map<DWORD, std::string>& programs) {
-    std::ostringstream out;
-    out << "Clipboard: owner " << Describe(GetClipboardOwner(), programs) << "\n";
-    if (!WaitUntil(kPollMilliseconds * 10, [] { return OpenClipboard(nullptr) != FALSE; })) {
-        out << "  held open by " << Describe(GetOpenClipboardWindow(), programs) << "\n";
-        return out.str();
-    }
-    out << "  formats:";
-    for (UINT format = 0; (format = EnumClipboardFormats(format)) != 0;) {
-        out << " " << ClipboardFormatName(format) << (format == CF_TEXT ? ReportedText() : "");
-    }
-    CloseClipboard();
-    out << "\n";
-    return out.str();
-}
-
-// Saves a screenshot under failures\ beside the test programs, named after the running test and
-// the time, and returns its path.
-std::string SaveScreenshot() {
-    const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::string name = test ? std::string(test->test_suite_name()) + "." + test->name() : "outside-a-test";
-    std::replace(name.begin(), name.end(), '/', '_');
-    SYSTEMTIME now;
-    GetLocalTime(&now);
-    char stamp[64];
-    wsprintfA(stamp, "-%04u%02u%02u-%02u%02u%02u-%03u.bmp", now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute,
-              now.wSecond, now.wMilliseconds);
-    std::string path = BinFolder() + "failures\\" + name + stamp;
-    CaptureScreen().Save(path);
-    return path;
+// Asks tools/wine-run for a screenshot of this moment and waits until it is taken; says which.
+std::string Screenshot() {
+    char root[MAX_PATH];
+    if (!GetEnvironmentVariableA("KORVAL_TEST_ROOT", root, MAX_PATH)) return "no screenshot: not run by tools/wine-run";
+    const std::string name = "screen-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(GetTickCount());
+    const std::string request = std::string(root) + "\\" + name + ".screenshot";
+    WriteBytes(request, "");
+    bool taken = WaitUntil(kClipboardDeadline, [&] { return !PathFileExistsA(request.c_str()); });
+    return (taken ? "screenshot failures/" : "no screenshot came for ") + name + ".png";
 }
 
 // A message box or the option dialog, once it is shown complete; nullopt for anything else.
@@ -207,8 +85,7 @@ std::optional<FoundWindow> CompleteDialog(HWND window) {
     if ((GetWindowLongA(window, GWL_STYLE) & WS_CAPTION) == WS_CAPTION) {
         // A message box: Wine builds it from a template and shows it once its message is set.
         std::string text = WindowText(GetDlgItem(window, kMessageTextId));
-        if (text.empty()) return std::nullopt;
-        return FoundWindow{window, WindowText(window), text, false};
+        return text.empty() ? std::nullopt : std::optional(FoundWindow{window, WindowText(window), text, false});
     }
     // The option dialog's template has no caption, and it is shown before its controls exist.
     for (int id : {kScopeLabelId, kCountLabelId, kOkButtonId, kCancelButtonId}) {
@@ -218,11 +95,11 @@ std::optional<FoundWindow> CompleteDialog(HWND window) {
 }
 
 std::optional<FoundWindow> FindDialog(DWORD processId) {
-    for (HWND window = nullptr; (window = FindWindowExA(nullptr, window, "#32770", nullptr)) != nullptr;) {
-        if (ProcessOf(window) != processId) continue;
-        if (auto dialog = CompleteDialog(window)) return dialog;
+    std::optional<FoundWindow> dialog;
+    for (HWND window = nullptr; !dialog && (window = FindWindowExA(nullptr, window, "#32770", nullptr));) {
+        if (ProcessOf(window) == processId) dialog = CompleteDialog(window);
     }
-    return std::nullopt;
+    return dialog;
 }
 
 // Whether `menu` takes keys and clicks now: the menu loop of its thread has captured it (it is
@@ -237,23 +114,25 @@ bool Tracked(HWND menu) {
 
 // A tracked popup menu of process `processId`, or of any process for 0.
 HWND TrackedMenu(DWORD processId) {
-    for (HWND menu = nullptr; (menu = FindWindowExA(nullptr, menu, "#32768", nullptr)) != nullptr;) {
-        if ((processId == 0 || ProcessOf(menu) == processId) && Tracked(menu)) return menu;
+    HWND menu = nullptr;
+    while ((menu = FindWindowExA(nullptr, menu, "#32768", nullptr)) != nullptr) {
+        if ((processId == 0 || ProcessOf(menu) == processId) && Tracked(menu)) break;
     }
-    return nullptr;
+    return menu;
 }
 
 bool OpenClipboardWithin(DWORD milliseconds) {
     if (WaitUntil(milliseconds, [] { return OpenClipboard(nullptr) != FALSE; })) return true;
-    ADD_FAILURE() << "the clipboard stayed open by " << Utf8(Describe(GetOpenClipboardWindow(), ProgramNames()))
-                  << " for " << milliseconds << " ms\n" << ScreenReport();
+    ADD_FAILURE() << "the clipboard stayed open by " << Utf8(Describe(GetOpenClipboardWindow())) << " for "
+                  << milliseconds << " ms\n" << ScreenReport();
     return false;
 }
 
-HGLOBAL GlobalCopy(const void* bytes, size_t size) {
-    HGLOBAL block = GlobalAlloc(GHND, size);
-    if (block == nullptr) return nullptr;
-    std::memcpy(GlobalLock(block), bytes, size);
+std::string Bytes(const void* data, size_t size) { return std::string(static_cast<const char*>(data), size); }
+
+HGLOBAL GlobalCopy(const std::string& bytes, UINT flags) {
+    HGLOBAL block = GlobalAlloc(flags, bytes.size());
+    std::memcpy(GlobalLock(block), bytes.data(), bytes.size());
     GlobalUnlock(block);
     return block;
 }
@@ -262,35 +141,54 @@ HGLOBAL GlobalCopy(const void* bytes, size_t size) {
 void PutOnClipboard(const std::vector<std::pair<UINT, std::string>>& formats) {
     if (!OpenClipboardWithin(kClipboardDeadline)) return;
     EmptyClipboard();
-    for (const auto& [format, bytes] : formats) SetClipboardData(format, GlobalCopy(bytes.data(), bytes.size()));
+    for (const auto& [format, bytes] : formats) SetClipboardData(format, GlobalCopy(bytes, GHND));
     CloseClipboard();
 }
 
-// The display's name of a modifier key; null for a key that only Wine needs to see.
-const char* DisplayKeyName(WORD key) {
-    switch (key) {
-    case VK_SHIFT:
-        return "Shift_L";
-    case VK_CONTROL:
-        return "Control_L";
-    case VK_MENU:
-        return "Alt_L";
-    default:
-        return nullptr;
+template <typename Char>
+std::string DropBytes(const std::vector<std::basic_string<Char>>& paths) {
+    DROPFILES header = {sizeof header, {0, 0}, FALSE, sizeof(Char) == sizeof(wchar_t)};
+    std::basic_string<Char> names;
+    for (const auto& path : paths) names += path + Char(0);
+    return Bytes(&header, sizeof header) + Bytes(names.c_str(), (names.size() + 1) * sizeof(Char));
+}
+
+// The clipboard's text in `format`, up to its terminator or the end of its block.
+template <typename Char>
+std::optional<std::basic_string<Char>> ClipboardTextOf(UINT format) {
+    if (!OpenClipboardWithin(kClipboardDeadline)) return std::nullopt;
+    std::optional<std::basic_string<Char>> result;
+    HANDLE data = GetClipboardData(format);
+    if (const Char* text = data != nullptr ? static_cast<const Char*>(GlobalLock(data)) : nullptr) {
+        size_t most = GlobalSize(data) / sizeof(Char), length = 0;
+        while (length < most && text[length] != Char(0)) ++length;
+        result = std::basic_string<Char>(text, length);
+        GlobalUnlock(data);
     }
+    CloseClipboard();
+    return result;
+}
+
+// The Linux path that Wine gives a Windows path; empty outside Wine.
+std::string LinuxPath(const std::string& path) {
+    using ToLinux = char*(CDECL*)(LPCWSTR);
+    auto toLinux = reinterpret_cast<ToLinux>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+    char* converted = toLinux != nullptr ? toLinux(Widen(path).c_str()) : nullptr;
+    std::string result = converted != nullptr ? converted : "";
+    HeapFree(GetProcessHeap(), 0, converted);
+    return result;
 }
 
 // Starts a Linux program by its path on drive Z:, as Wine runs them; Wine hands back no process
 // handle to wait on, so callers wait for what the program does. Without a console of its own, Wine
 // would open a console window for it, which takes the foreground (and closes Korval's menu).
-bool StartLinuxProgram(const std::string& commandLine) {
-    std::vector<char> buffer(commandLine.begin(), commandLine.end());
-    buffer.push_back('\0');
+bool StartLinuxProgram(std::string commandLine) {
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION program{};
-    if (!CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &startup,
-                        &program)) {
+    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
+                        &startup, &program)) {
         ADD_FAILURE() << "could not run " << commandLine << " (error " << GetLastError() << ")";
         return false;
     }
@@ -299,43 +197,49 @@ bool StartLinuxProgram(const std::string& commandLine) {
     return true;
 }
 
-// The Linux path that Wine gives a Windows path.
-std::string LinuxPath(const std::string& path) {
-    using ToLinux = char*(CDECL*)(LPCWSTR);
-    auto toLinux = reinterpret_cast<ToLinux>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
-    WCHAR wide[MAX_PATH];
-    if (toLinux == nullptr || MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH) == 0) return "";
-    char* converted = toLinux(wide);
-    std::string result = converted != nullptr ? converted : "";
-    HeapFree(GetProcessHeap(), 0, converted);
-    return result;
+std::string FromWide(UINT codePage, const std::wstring& wide) {
+    std::string out(wide.size() * 4, '\0');
+    out.resize(WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()), out.data(),
+                                   static_cast<int>(out.size()), nullptr, nullptr));
+    return out;
 }
 
 }  // namespace
 
+std::wstring Widen(const std::string& ansi) {
+    std::wstring wide(ansi.size(), L'\0');
+    wide.resize(MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), wide.data(),
+                                    static_cast<int>(wide.size())));
+    return wide;
+}
+
+std::string Ansi(const std::wstring& wide) { return FromWide(CP_ACP, wide); }
+std::string Narrow(const std::wstring& wide) { return FromWide(CP_UTF8, wide); }
+std::string Utf8(const std::string& ansi) { return Narrow(Widen(ansi)); }
+std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+std::wstring Quoted(const std::wstring& text) { return L"\"" + text + L"\""; }
+
+std::string Lines(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const std::string& line : lines) text += (text.empty() ? "" : "\r\n") + line;
+    return text;
+}
+
 std::string BinFolder() {
     char path[MAX_PATH];
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    return Folder(path) + "\\";
+    return Folder(std::string(path, GetModuleFileNameA(nullptr, path, MAX_PATH))) + "\\";
 }
 
 TempDir::TempDir() {
-    char base[MAX_PATH];
-    GetTempPathA(MAX_PATH, base);
     static unsigned counter = 0;
-    for (;;) {
-        char name[MAX_PATH];
-        wsprintfA(name, "%skorval-%lu-%u", base, GetCurrentProcessId(), counter++);
-        if (CreateDirectoryA(name, nullptr)) {
-            path_ = name;
-            return;
-        }
+    char root[MAX_PATH];
+    if (GetEnvironmentVariableA("KORVAL_TEST_ROOT", root, MAX_PATH) == 0) {
+        GetTempPathA(MAX_PATH, root);
+        lstrcatA(root, ("korval-" + std::to_string(GetCurrentProcessId())).c_str());
     }
-}
-
-TempDir::~TempDir() {
-    RemoveTree(path_);
+    MakeFolder(root);
+    do path_ = std::string(root) + "\\" + std::to_string(counter++);
+    while (!CreateDirectoryA(path_.c_str(), nullptr));
 }
 
 void WriteBytes(const std::string& path, const std::string& bytes) {
@@ -357,11 +261,8 @@ void MakeFolder(const std::string& path) {
 
 void MakeTree(const std::string& root, const std::vector<std::string>& relativePaths) {
     for (const std::string& relative : relativePaths) {
-        if (!relative.empty() && relative.back() == '\\') {
-            MakeFolder(root + "\\" + relative.substr(0, relative.size() - 1));
-        } else {
-            WriteBytes(root + "\\" + relative, relative);
-        }
+        if (!relative.empty() && relative.back() == '\\') MakeFolder(root + "\\" + relative.substr(0, relative.size() - 1));
+        else WriteBytes(root + "\\" + relative, relative);
     }
 }
 
@@ -375,32 +276,18 @@ std::string MakeDeepFolder(const std::string& base, size_t length) {
 }
 
 bool WaitUntil(DWORD milliseconds, const std::function<bool()>& done) {
-    const DWORD start = GetTickCount();
-    for (;;) {
+    for (const DWORD start = GetTickCount();; Sleep(kPollMilliseconds)) {
         if (done()) return true;
         if (GetTickCount() - start >= milliseconds) return false;
-        Sleep(kPollMilliseconds);
     }
 }
 
 std::string ScreenReport() {
-    std::map<DWORD, std::string> programs = ProgramNames();
-    std::vector<HWND> windows;
-    EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&windows));
-    std::ostringstream out;
-    out << "Windows, topmost first:\n";
-    for (HWND window : windows) {
-        out << "  " << Describe(window, programs) << "\n";
-        if (!IsWindowVisible(window)) continue;
-        std::vector<HWND> controls;
-        EnumChildWindows(window, CollectWindow, reinterpret_cast<LPARAM>(&controls));
-        for (HWND control : controls) {
-            out << "    " << ClassOf(control) << " id " << GetDlgCtrlID(control) << " \"" << WindowText(control) << "\""
-                << (IsWindowVisible(control) ? "" : " hidden") << "\n";
-        }
+    std::string report = "Visible windows, topmost first:\n";
+    for (HWND window = GetTopWindow(nullptr); window != nullptr; window = GetWindow(window, GW_HWNDNEXT)) {
+        if (IsWindowVisible(window)) report += "  " + Describe(window) + "\n";
     }
-    out << ClipboardReport(programs) << "Screenshot: " << SaveScreenshot() << "\n";
-    return Utf8(out.str());
+    return Utf8(report + "Clipboard held open by " + Describe(GetOpenClipboardWindow()) + "\n") + Screenshot() + "\n";
 }
 
 KorvalInstall::KorvalInstall(const std::string& settings, const std::string& exeName) : exeName_(exeName) {
@@ -417,19 +304,16 @@ void KorvalInstall::CopyRegexpLibrary() const {
 }
 
 std::string KorvalInstall::InstallRecorder(const std::string& name) const {
-    std::string path = dir_ / name;
-    CopyFileA((BinFolder() + "recorder.exe").c_str(), path.c_str(), FALSE);
-    return path;
+    CopyFileA((BinFolder() + "recorder.exe").c_str(), (dir_ / name).c_str(), FALSE);
+    return dir_ / name;
 }
 
 // Line `index` of record.txt, which the recorder renames into place once it is complete. The
 // rename keeps the file open for a moment, during which it cannot be read.
 std::optional<std::string> KorvalInstall::RecordedLine(int index) const {
-    std::string record = dir_ / "record.txt";
     std::optional<std::string> bytes;
-    if (!WaitUntil(kEndDeadline, [&] { return (bytes = ReadBytes(record)).has_value(); })) {
-        ADD_FAILURE() << "no program wrote a readable " << record << " within " << kEndDeadline << " ms\n"
-                      << ScreenReport();
+    if (!WaitUntil(kEndDeadline, [&] { return (bytes = ReadBytes(dir_ / "record.txt")).has_value(); })) {
+        ADD_FAILURE() << "no program wrote a readable record.txt in " << folder() << "\n" << ScreenReport();
         return std::nullopt;
     }
     size_t start = 0;
@@ -437,67 +321,87 @@ std::optional<std::string> KorvalInstall::RecordedLine(int index) const {
     return bytes->substr(start, bytes->find('\n', start) - start);
 }
 
-std::optional<std::string> KorvalInstall::RecordedCommandLine() const {
-    return RecordedLine(0);
-}
-
-std::optional<std::string> KorvalInstall::RecordedFolder() const {
-    return RecordedLine(1);
-}
+std::optional<std::string> KorvalInstall::RecordedCommandLine() const { return RecordedLine(0); }
+std::optional<std::string> KorvalInstall::RecordedFolder() const { return RecordedLine(1); }
 
 // The recorder writes record-wide.txt before record.txt.
 std::optional<std::wstring> KorvalInstall::RecordedWideCommandLine() const {
-    if (!RecordedLine(0)) return std::nullopt;
-    auto bytes = ReadBytes(dir_ / "record-wide.txt");
+    auto bytes = RecordedLine(0) ? ReadBytes(dir_ / "record-wide.txt") : std::nullopt;
     if (!bytes) return std::nullopt;
     return std::wstring(reinterpret_cast<const wchar_t*>(bytes->data()), bytes->size() / sizeof(wchar_t));
 }
 
 bool KorvalInstall::RecorderStarted() const {
-    const std::string own = exe();
-    auto othersEnded = [&] {
-        for (const std::string& program : ProgramsRunningFrom(folder())) {
-            if (lstrcmpiA(program.c_str(), own.c_str()) != 0) return false;
-        }
-        return true;
-    };
-    if (!WaitUntil(kEndDeadline, othersEnded)) {
-        ADD_FAILURE() << "a program started from " << folder() << " did not end within " << kEndDeadline << " ms\n"
-                      << ScreenReport();
+    if (!WaitUntil(kEndDeadline, [&] { return !OthersRunFrom(folder(), exe()); })) {
+        ADD_FAILURE() << "a program started from " << folder() << " did not end\n" << ScreenReport();
     }
     return PathFileExistsA((dir_ / "record.txt").c_str()) != FALSE;
 }
 
+std::string KorvalInstall::EndOfRun(std::optional<DWORD> exitCode) const {
+    std::string seen = (exitCode ? "exit " + std::to_string(*exitCode) : std::string("no end")) + "\nclipboard: " +
+                       ClipboardText().value_or("(no text)");
+    if (RecorderStarted()) {
+        const std::string line = RecordedCommandLine().value_or(""), folder = RecordedFolder().value_or("");
+        const std::string own = Quoted(dir_ / "recorder.exe");
+        seen += "\nstarted:" + (line.rfind(own, 0) == 0 ? line.substr(own.size()) : " " + line) +
+                (folder == dir_.path() ? "" : " in " + folder);
+    }
+    return seen;
+}
+
+namespace {
+
+template <typename Text>
+std::string RunToEnd(const KorvalInstall& install, const Text& arguments, int answer,
+                     const std::function<void(HWND)>& pick) {
+    DeleteFileA((install.folder() + "\\record.txt").c_str());
+    ParkPointer();
+    KorvalProcess process(install.exe(), arguments, Folder(install.folder()));
+    std::string seen;
+    auto answerEach = [&](const FoundWindow& dialog) {
+        const bool asks = GetDlgItem(dialog.window, IDYES) && GetDlgItem(dialog.window, IDNO);
+        seen += dialog.optionDialog ? "dialog\n" : "box " + dialog.title + ": " + dialog.text + (asks ? " [yes/no]\n" : "\n");
+        return answer;
+    };
+    auto close = [&](HWND menu) {
+        seen += "menu\n";
+        pick ? pick(menu) : TapKey(VK_ESCAPE);
+    };
+    const std::optional<DWORD> code = process.AnswerToEnd(answerEach, close);
+    return seen + install.EndOfRun(code);
+}
+
+}  // namespace
+
+std::string KorvalInstall::Run(const std::string& arguments, int answer, const std::function<void(HWND)>& pick) const {
+    return RunToEnd(*this, arguments, answer, pick);
+}
+std::string KorvalInstall::Run(const std::wstring& arguments, int answer, const std::function<void(HWND)>& pick) const {
+    return RunToEnd(*this, arguments, answer, pick);
+}
+
 KorvalProcess::KorvalProcess(const std::string& exe, const std::string& arguments, const std::string& workingFolder) {
-    std::string commandLine = "\"" + exe + "\"";
-    if (!arguments.empty()) commandLine += " " + arguments;
-    std::vector<char> buffer(commandLine.begin(), commandLine.end());
-    buffer.push_back('\0');
+    std::string commandLine = Quoted(exe) + (arguments.empty() ? "" : " " + arguments);
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     Start([&] {
-        return CreateProcessA(exe.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr,
+        return CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                               workingFolder.empty() ? nullptr : workingFolder.c_str(), &startup, &info_);
     });
 }
 
 KorvalProcess::KorvalProcess(const std::string& exe, const std::wstring& arguments, const std::string& workingFolder) {
-    std::wstring commandLine = L"\"" + std::wstring(exe.begin(), exe.end()) + L"\"";
-    if (!arguments.empty()) commandLine += L" " + arguments;
-    std::vector<wchar_t> buffer(commandLine.begin(), commandLine.end());
-    buffer.push_back(L'\0');
+    std::wstring commandLine = Quoted(Widen(exe)) + (arguments.empty() ? L"" : L" " + arguments);
+    std::wstring folder = Widen(workingFolder);
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
-    std::wstring folder(workingFolder.begin(), workingFolder.end());
     Start([&] {
-        return CreateProcessW(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr,
+        return CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                               folder.empty() ? nullptr : folder.c_str(), &startup, &info_);
     });
 }
 
-// Under load, Wine now and then refuses to create a process (seen once in some hundred starts), so
-// a refused start is tried again until kWindowDeadline. Each refusal is counted and said, so that a
-// start that never comes shows why.
 void KorvalProcess::Start(const std::function<BOOL()>& create) {
     WaitUntil(kWindowDeadline, [&] {
         if (create()) return true;
@@ -506,15 +410,12 @@ void KorvalProcess::Start(const std::function<BOOL()>& create) {
         ++refusedStarts_;
         return false;
     });
-    if (refusedStarts_ > 0) {
-        std::printf("note: Wine refused to start the program %d times (last error %lu)%s\n", refusedStarts_,
-                    static_cast<unsigned long>(startError_), started() ? "; it started then" : "");
-    }
+    if (refusedStarts_ > 0) std::printf("note: Wine refused to start the program %s\n", StartReport().c_str());
 }
 
 std::string KorvalProcess::StartReport() const {
-    return "Korval could not be started: " + std::to_string(refusedStarts_) + " tries within " +
-           std::to_string(kWindowDeadline) + " ms, the last one refused with error " + std::to_string(startError_);
+    return std::to_string(refusedStarts_) + " times within " + std::to_string(kWindowDeadline) +
+           " ms, the last time with error " + std::to_string(startError_) + (started() ? "; it started then" : "");
 }
 
 KorvalProcess::~KorvalProcess() {
@@ -528,48 +429,40 @@ KorvalProcess::~KorvalProcess() {
 }
 
 std::optional<DWORD> KorvalProcess::Wait(DWORD milliseconds) {
-    if (info_.hProcess == nullptr) return std::nullopt;
-    if (WaitForSingleObject(info_.hProcess, milliseconds) != WAIT_OBJECT_0) return std::nullopt;
     DWORD code = 0;
-    GetExitCodeProcess(info_.hProcess, &code);
-    return code;
+    if (info_.hProcess == nullptr || WaitForSingleObject(info_.hProcess, milliseconds) != WAIT_OBJECT_0) return {};
+    return GetExitCodeProcess(info_.hProcess, &code), code;
 }
 
 int EndProcessesNamed(const char* exeName) {
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    PROCESSENTRY32 entry = {};
-    entry.dwSize = sizeof entry;
     int found = 0;
-    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
-        if (lstrcmpiA(PathFindFileNameA(entry.szExeFile), exeName) != 0) continue;
+    ForEachProcess([&](DWORD id, const char* exeFile) {
+        if (lstrcmpiA(PathFindFileNameA(exeFile), exeName) != 0) return;
         ++found;
-        if (HANDLE process = OpenProcess(PROCESS_TERMINATE, FALSE, entry.th32ProcessID)) {
+        if (HANDLE process = OpenProcess(PROCESS_TERMINATE, FALSE, id)) {
             TerminateProcess(process, 0);
             CloseHandle(process);
         }
-    }
-    CloseHandle(snapshot);
+    });
     return found;
 }
 
 std::optional<DWORD> KorvalProcess::ExpectEnd(DWORD milliseconds) {
     std::optional<DWORD> code = Wait(milliseconds);
-    if (!code) {
-        ADD_FAILURE() << (started() ? "Korval did not end within " + std::to_string(milliseconds) + " ms"
-                                    : StartReport())
-                      << "\n" << ScreenReport();
-    }
+    if (!code) ADD_FAILURE() << EndFailure(milliseconds, "");
     return code;
+}
+
+std::string KorvalProcess::EndFailure(DWORD milliseconds, const std::string& last) const {
+    return (started() ? "Korval did not end within " + std::to_string(milliseconds) + " ms" + Utf8(last)
+                      : "Wine refused to start Korval " + StartReport()) + "\n" + ScreenReport();
 }
 
 std::optional<DWORD> KorvalProcess::AnswerToEnd(const std::function<int(const FoundWindow&)>& answer,
                                                 const std::function<void(HWND menu)>& pick, DWORD milliseconds) {
     const DWORD start = GetTickCount();
-    auto left = [&] {
-        DWORD spent = GetTickCount() - start;
-        return spent < milliseconds ? milliseconds - spent : 0;
-    };
-    std::string last = "nothing answered yet";
+    auto left = [&] { return milliseconds - std::min(milliseconds, GetTickCount() - start); };
+    std::string last = "; nothing answered yet";
     std::optional<DWORD> code;
     std::optional<FoundWindow> dialog;
     HWND menu = nullptr;
@@ -580,108 +473,89 @@ std::optional<DWORD> KorvalProcess::AnswerToEnd(const std::function<int(const Fo
         if (dialog) {
             int button = answer(*dialog);
             PressButton(dialog->window, button);
-            last = "pressed button " + std::to_string(button) + " of \"" + dialog->title + "\"";
-            HWND pressed = dialog->window;
-            if (!WaitUntil(left(), [&] { return !IsWindow(pressed); })) break;
+            last = "; last pressed button " + std::to_string(button) + " of \"" + dialog->title + "\"";
+            if (!WaitUntil(left(), [&] { return !IsWindow(dialog->window); })) break;
         } else {
-            if (pick) {
-                pick(menu);
-            } else {
-                ADD_FAILURE() << "Korval opened a popup menu that the test does not pick from\n" << ScreenReport();
-                TapKey(VK_ESCAPE);
-            }
-            last = "picked from a popup menu";
+            if (!pick) ADD_FAILURE() << "Korval opened a popup menu that the test does not pick from\n" << ScreenReport();
+            pick ? pick(menu) : TapKey(VK_ESCAPE);
+            last = "; last picked from a popup menu";
             if (!WaitForPopupMenuToClose(menu, left())) break;
         }
         dialog.reset();
         menu = nullptr;
     }
-    ADD_FAILURE() << (started() ? "Korval did not end within " + std::to_string(milliseconds) + " ms; last " + Utf8(last)
-                                : StartReport())
-                  << "\n" << ScreenReport();
+    ADD_FAILURE() << EndFailure(milliseconds, last);
     return std::nullopt;
 }
 
-void SetClipboardText(const std::string& bytes) {
-    PutOnClipboard({{CF_TEXT, bytes + '\0'}});
-}
+void SetClipboardText(const std::string& bytes) { PutOnClipboard({{CF_TEXT, bytes + '\0'}}); }
+void ClearClipboard() { PutOnClipboard({}); }
+void SetClipboardWideFiles(const std::vector<std::wstring>& paths) { PutOnClipboard({{CF_HDROP, DropBytes(paths)}}); }
 
 void SetClipboardFiles(const std::vector<std::string>& paths, bool alsoText, const std::string& text) {
-    DROPFILES header{};
-    header.pFiles = sizeof header;
-    std::string block(reinterpret_cast<const char*>(&header), sizeof header);
-    for (const std::string& path : paths) block += path + '\0';
-    block += '\0';
-    std::vector<std::pair<UINT, std::string>> formats = {{CF_HDROP, block}};
+    std::vector<std::pair<UINT, std::string>> formats = {{CF_HDROP, DropBytes(paths)}};
     if (alsoText) formats.push_back({CF_TEXT, text + '\0'});
     PutOnClipboard(formats);
 }
 
-void ClearClipboard() {
-    PutOnClipboard({});
-}
-
-void SetClipboardWideFiles(const std::vector<std::wstring>& paths) {
-    DROPFILES header{};
-    header.pFiles = sizeof header;
-    header.fWide = TRUE;
-    std::wstring names;
-    for (const std::wstring& path : paths) names += path + L'\0';
-    names += L'\0';
-    std::string block(reinterpret_cast<const char*>(&header), sizeof header);
-    block.append(reinterpret_cast<const char*>(names.data()), names.size() * sizeof(wchar_t));
-    PutOnClipboard({{CF_HDROP, block}});
-}
-
 void SetClipboardWideText(const std::wstring& text) {
-    std::wstring terminated = text + L'\0';
-    PutOnClipboard({{CF_UNICODETEXT, std::string(reinterpret_cast<const char*>(terminated.data()),
-                                                 terminated.size() * sizeof(wchar_t))}});
+    PutOnClipboard({{CF_UNICODETEXT, Bytes(text.c_str(), (text.size() + 1) * sizeof(wchar_t))}});
 }
 
-namespace {
-
-// The clipboard's text in `format`, up to its terminator or the end of its block, read as soon as
-// no other program holds the clipboard open, waiting up to `milliseconds` for that.
-template <typename Char>
-std::optional<std::basic_string<Char>> ClipboardTextOf(UINT format, DWORD milliseconds) {
-    if (!OpenClipboardWithin(milliseconds)) return std::nullopt;
-    std::optional<std::basic_string<Char>> result;
-    HANDLE data = GetClipboardData(format);
-    if (const Char* text = data != nullptr ? static_cast<const Char*>(GlobalLock(data)) : nullptr) {
-        size_t most = GlobalSize(data) / sizeof(Char), length = 0;
-        while (length < most && text[length] != Char(0)) ++length;
-        result = std::basic_string<Char>(text, length);
-        GlobalUnlock(data);
-    }
-    CloseClipboard();
-    return result;
-}
-
-}  // namespace
-
-std::optional<std::string> ClipboardText() {
-    return ClipboardTextOf<char>(CF_TEXT, kClipboardDeadline);
-}
-
-std::optional<std::wstring> ClipboardWideText() {
-    return ClipboardTextOf<wchar_t>(CF_UNICODETEXT, kClipboardDeadline);
-}
+HGLOBAL DropBlock(const std::vector<std::string>& paths) { return GlobalCopy(DropBytes(paths), GPTR); }
+HGLOBAL DropBlock(const std::vector<std::wstring>& paths) { return GlobalCopy(DropBytes(paths), GPTR); }
+std::optional<std::string> ClipboardText() { return ClipboardTextOf<char>(CF_TEXT); }
+std::optional<std::wstring> ClipboardWideText() { return ClipboardTextOf<wchar_t>(CF_UNICODETEXT); }
 
 std::string WindowText(HWND window) {
-    if (window == nullptr) return "";
     char text[4096] = "";
-    int length = GetWindowTextA(window, text, sizeof text);
+    int length = window ? GetWindowTextA(window, text, sizeof text) : 0;
     // Wine fills the buffer with whatever its heap held when the window is gone, so a text is
     // taken only from a window that still exists once it has been read.
     if (length <= 0 || !IsWindow(window)) return "";
     return std::string(text, strnlen(text, std::min<size_t>(length, sizeof text)));
 }
 
+std::vector<COLORREF> ScreenPixels(const RECT& place) {
+    const int width = std::max(0L, place.right - place.left), height = std::max(0L, place.bottom - place.top);
+    std::vector<COLORREF> pixels(static_cast<size_t>(width) * height);
+    HDC screen = GetDC(nullptr), memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ previous = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, place.left, place.top, SRCCOPY);
+    SelectObject(memory, previous);
+    BITMAPINFO info = {{sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
+    if (!pixels.empty()) GetDIBits(memory, bitmap, 0, height, pixels.data(), &info, DIB_RGB_COLORS);
+    // The bitmap holds blue in the low byte, a COLORREF red.
+    for (COLORREF& pixel : pixels) pixel = RGB(GetBValue(pixel), GetGValue(pixel), GetRValue(pixel));
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
 std::optional<FoundWindow> WaitForDialog(DWORD processId, DWORD milliseconds) {
     std::optional<FoundWindow> dialog;
     WaitUntil(milliseconds, [&] { return (dialog = FindDialog(processId)).has_value(); });
     return dialog;
+}
+
+HWND WaitForProgressWindow(KorvalProcess& process) {
+    HWND found = nullptr;
+    WaitUntil(kWindowDeadline, [&] {
+        for (HWND window = nullptr; (window = FindWindowExA(nullptr, window, "#32770", nullptr)) != nullptr;) {
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            if (owner == process.id() && IsWindowVisible(window) && GetDlgItem(window, kProgressBarId)) found = window;
+        }
+        return found != nullptr || process.Wait(0).has_value();
+    });
+    return found;
+}
+
+int ProgressCount(HWND window) {
+    const std::string head = "検索", note = WindowText(GetDlgItem(window, kRightNoteId));
+    return note.size() > head.size() && note.rfind(head, 0) == 0 ? std::atoi(note.c_str() + head.size()) : -1;
 }
 
 void PressButton(HWND dialog, int id) {
@@ -698,26 +572,19 @@ bool WaitForPopupMenuToClose(HWND menu, DWORD milliseconds) {
     return WaitUntil(milliseconds, [menu] { return !Tracked(menu); });
 }
 
-void KeyDown(WORD key) {
-    keybd_event(static_cast<BYTE>(key), 0, 0, 0);
-}
-
-void KeyUp(WORD key) {
-    keybd_event(static_cast<BYTE>(key), 0, KEYEVENTF_KEYUP, 0);
-}
-
-void TapKey(WORD key) {
-    KeyDown(key);
-    KeyUp(key);
-}
+void KeyDown(WORD key) { keybd_event(static_cast<BYTE>(key), 0, 0, 0); }
+void KeyUp(WORD key) { keybd_event(static_cast<BYTE>(key), 0, KEYEVENTF_KEYUP, 0); }
+void TapKey(WORD key) { KeyDown(key), KeyUp(key); }
 
 HeldKey::HeldKey(WORD key) : key_(key) {
-    const char* name = DisplayKeyName(key);
-    if (name != nullptr && UnderWine()) {
+    // The display's names of the modifiers; other keys only Wine needs to see.
+    const char* name = key == VK_SHIFT ? "Shift_L" : key == VK_CONTROL ? "Control_L" : key == VK_MENU ? "Alt_L" : nullptr;
+    const std::string holder = LinuxPath(BinFolder() + "hold_key.py");
+    if (name != nullptr && !holder.empty()) {  // under Wine
         signals_.emplace();
         const std::string held = *signals_ / "held";
-        std::string commandLine = "Z:\\usr\\bin\\python3 \"" + LinuxPath(BinFolder() + "hold_key.py") + "\" " + name +
-                                  " \"" + LinuxPath(held) + "\" \"" + LinuxPath(*signals_ / "release") + "\"";
+        std::string commandLine = "Z:\\usr\\bin\\python3 \"" + holder + "\" " + name + " \"" + LinuxPath(held) +
+                                  "\" \"" + LinuxPath(*signals_ / "release") + "\"";
         if (StartLinuxProgram(commandLine) &&
             !WaitUntil(kWindowDeadline, [&] { return PathFileExistsA(held.c_str()) != FALSE; })) {
             ADD_FAILURE() << name << " did not go down on the display within " << kWindowDeadline << " ms: "
@@ -752,17 +619,14 @@ HeldKey::~HeldKey() {
     KeyUp(key_);
 }
 
-void ParkPointer() {
-    SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
-}
+void ParkPointer() { SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1); }
 
 bool WaitForFirstItemHighlighted(HWND menu, DWORD milliseconds) {
     RECT place = {};
     GetWindowRect(menu, &place);
-    const COLORREF highlight = GetSysColor(COLOR_HIGHLIGHT);
     HDC screen = GetDC(nullptr);
     bool shown = WaitUntil(milliseconds, [&] {
-        return GetPixel(screen, place.left + kFirstItemInset, place.top + kFirstItemInset) == highlight;
+        return GetPixel(screen, place.left + kFirstItemInset, place.top + kFirstItemInset) == GetSysColor(COLOR_HIGHLIGHT);
     });
     ReleaseDC(nullptr, screen);
     return shown;
@@ -782,17 +646,6 @@ void Click(HWND window, WORD button) {
     clicks[0].mi.dwFlags |= right ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN;
     clicks[1].mi.dwFlags |= right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP;
     SendInput(2, clicks, sizeof(INPUT));
-}
-
-bool PumpMessagesUntil(DWORD milliseconds, const std::function<bool()>& done) {
-    return WaitUntil(milliseconds, [&] {
-        MSG message;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageA(&message);
-        }
-        return done();
-    });
 }
 
 }  // namespace korval_test

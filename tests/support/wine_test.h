@@ -1,12 +1,15 @@
-// Test support: temporary trees, a Korval installation per test, the real clipboard, and the
-// windows Korval opens (message boxes, the option dialog, the popup menu), read and pressed from the test.
+// Test support: temporary trees, a Korval installation per test and one run of it as a user sees
+// it, the real clipboard, and the windows Korval opens (message boxes, the option dialog, the popup
+// menu), read and pressed from the test.
 //
 // Every wait polls for a state and has a deadline; a wait that a test relies on records a failure
 // when the deadline passes, and the failure carries ScreenReport(): what was on screen then.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <functional>
 #include <optional>
 #include <string>
@@ -25,14 +28,36 @@ static_assert(kPollMilliseconds * 10 <= kClipboardDeadline && kClipboardDeadline
                   kWindowDeadline <= kEndDeadline,
               "every deadline leaves room for many polls, and a run outlasts the windows it shows");
 
+// Conversions: the system code page and UTF-16 both ways, and either to UTF-8 for messages.
+std::wstring Widen(const std::string& ansi);
+std::string Ansi(const std::wstring& wide);
+std::string Narrow(const std::wstring& wide);
+std::string Utf8(const std::string& ansi);
+std::string Quoted(const std::string& text);
+std::wstring Quoted(const std::wstring& text);
+// Lines joined by CR LF, and a text split at CR LF.
+std::string Lines(const std::vector<std::string>& lines);
+template <typename Char>
+std::vector<std::basic_string<Char>> SplitLines(const std::basic_string<Char>& text) {
+    const Char lineEnd[] = {Char('\r'), Char('\n'), Char(0)};
+    std::vector<std::basic_string<Char>> lines;
+    for (size_t start = 0, end = 0; start <= text.size(); start = end + 2) {
+        end = std::min(text.find(lineEnd, start), text.size());
+        lines.push_back(text.substr(start, end - start));
+    }
+    return lines;
+}
+
 // The folder that holds the test programs, Korval.exe, BREGEXP.DLL and the helpers (ends with \).
 std::string BinFolder();
 
-// A fresh folder under the temporary folder, removed with everything in it at the end of scope.
+// A fresh folder under the run's root (KORVAL_TEST_ROOT, which tools/wine-run makes for each test
+// program and removes on the Linux side once the program has ended; the temporary folder when it
+// is unset). Nothing is removed from the Windows side: under Wine the shell's delete loses its way
+// in trees whose paths pass MAX_PATH.
 class TempDir {
 public:
     TempDir();
-    ~TempDir();
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
     const std::string& path() const { return path_; }  // no trailing backslash
@@ -53,9 +78,9 @@ std::string MakeDeepFolder(const std::string& base, size_t length);
 // Polls `done` every kPollMilliseconds until it holds; false when `milliseconds` passed first.
 bool WaitUntil(DWORD milliseconds, const std::function<bool()>& done);
 
-// What is on screen now, for a failure message: every top-level window (class, title, process,
-// visibility, place) with the controls of the visible ones (class, identifier, text), the
-// clipboard's holder, owner and formats, and the path of a screenshot saved at this moment.
+// What is on screen now, for a failure message: the visible top-level windows (class, title,
+// process) and who holds the clipboard open. Under tools/wine-run a screenshot is taken meanwhile
+// and named here.
 std::string ScreenReport();
 
 // A copy of Korval.exe in a folder of its own, with its settings file beside it.
@@ -78,6 +103,21 @@ public:
     // this folder has ended: asked after Korval has ended (or while it waits on a message box),
     // the answer is final.
     bool RecorderStarted() const;
+
+    // Runs Korval with `arguments` to its end, in the folder above its own (so that a program
+    // started in its own folder shows as such), and says what a user saw, one line
+    // each: every message box "box TITLE: TEXT" (" [yes/no]" when it asks) and "dialog" for the
+    // option dialog, each answered with the button `answer`; "menu" for each popup menu, closed by
+    // `pick` or else with Esc; then "exit N", "clipboard: TEXT", and "started: ARGUMENTS" when the
+    // recorder of this folder ran (" in FOLDER" when not started in its own folder). The record of
+    // an earlier run is removed first; the clipboard is the caller's to fill.
+    std::string Run(const std::string& arguments, int answer = IDOK,
+                    const std::function<void(HWND menu)>& pick = nullptr) const;
+    std::string Run(const std::wstring& arguments, int answer = IDOK,
+                    const std::function<void(HWND menu)>& pick = nullptr) const;
+    // The end of a run as Run says it, for a test that drives the run itself: "exit N" (from
+    // `exitCode`, "no end" without one), "clipboard: TEXT" and "started: ...".
+    std::string EndOfRun(std::optional<DWORD> exitCode) const;
 
 private:
     std::optional<std::string> RecordedLine(int index) const;
@@ -120,8 +160,12 @@ public:
                                      DWORD milliseconds = kEndDeadline);
 
 private:
+    // Under load, Wine now and then refuses to create a process (seen once in some hundred
+    // starts), so a refused start is tried again until kWindowDeadline; the refusals are said.
     void Start(const std::function<BOOL()>& create);
-    std::string StartReport() const;  // why the process is not there
+    std::string StartReport() const;  // how often Wine refused to start it
+    // A run that did not end (or start) within `milliseconds`, `last` saying what was done last.
+    std::string EndFailure(DWORD milliseconds, const std::string& last) const;
     PROCESS_INFORMATION info_{};
     DWORD startError_ = 0;
     int refusedStarts_ = 0;
@@ -144,11 +188,20 @@ std::optional<std::string> ClipboardText();
 void SetClipboardWideFiles(const std::vector<std::wstring>& paths);
 void SetClipboardWideText(const std::wstring& text);
 std::optional<std::wstring> ClipboardWideText();
+// A shell drop of `paths` in fixed memory (DROPFILES, the names, an empty name), as CF_HDROP and
+// WM_DROPFILES carry it; the caller owns the block.
+HGLOBAL DropBlock(const std::vector<std::string>& paths);
+HGLOBAL DropBlock(const std::vector<std::wstring>& paths);
 
 // Waits up to `milliseconds` for a message box or the option dialog of process `processId`,
 // visible and complete: the option dialog once all four of its controls exist, a message box
 // (a captioned dialog) once its message is shown.
 std::optional<FoundWindow> WaitForDialog(DWORD processId, DWORD milliseconds = kWindowDeadline);
+// Waits for the visible progress window of `process`; null when the process ended or
+// kWindowDeadline passed first.
+HWND WaitForProgressWindow(KorvalProcess& process);
+// The count in the progress window's note "検索N件", or -1 when the note does not have that form.
+int ProgressCount(HWND window);
 // Presses the button with the given identifier (IDOK, IDYES, IDNO, ...) of a dialog.
 void PressButton(HWND dialog, int id);
 // Waits for a popup menu (class #32768) that takes keys and clicks: shown, captured by its
@@ -158,6 +211,8 @@ HWND WaitForPopupMenu(DWORD milliseconds = kWindowDeadline);
 bool WaitForPopupMenuToClose(HWND menu, DWORD milliseconds = kWindowDeadline);
 // A window's text; empty for a window that is gone (Wine reads garbage for those).
 std::string WindowText(HWND window);
+// The colours of the screen's pixels inside `place`, row by row, as COLORREF values.
+std::vector<COLORREF> ScreenPixels(const RECT& place);
 
 // Synthesized input, which reaches Wine but not the display: hold Shift, Ctrl and Alt with HeldKey.
 void TapKey(WORD key);
@@ -196,8 +251,5 @@ bool WaitForFirstItemHighlighted(HWND menu, DWORD milliseconds = kWindowDeadline
 // place: Wine's pointer may be taken back meanwhile to where the display's is, which stays put
 // while a menu has it grabbed.
 void Click(HWND window, WORD button);
-
-// Pumps the messages of the calling thread until `done` holds; false when `milliseconds` passed first.
-bool PumpMessagesUntil(DWORD milliseconds, const std::function<bool()>& done);
 
 }  // namespace korval_test

@@ -1,57 +1,19 @@
 // Korval.exe as a real process: it ends by itself, follows its own file name, and each command
-// line takes its road (menu, named run, option dialog, message, clipboard input).
-#include <gtest/gtest.h>
-#include <shlwapi.h>
-
-#include <string>
+// line takes its road (menu, named run, option dialog, message, clipboard input), and a settings
+// file that cannot be read stops it.
 
 #include "support/wine_test.h"
 #include "ui/menu_parts.h"
 
 using namespace korval_test;
 
-namespace {
-
-enum class Pick { Escape, ShiftEnter };
-
-// What one start showed and delivered. A message box is confirmed, the option dialog cancelled,
-// and a menu closed as `pick` says.
-struct Outcome {
-    DWORD exitCode = 99;
-    bool menu = false;
-    bool optionDialog = false;
-    std::string box;  // title and text of a message box
-    std::string clipboard;
-};
-
-Outcome RunToEnd(const KorvalInstall& install, const std::string& arguments, Pick pick, const std::string& before) {
-    SetClipboardText(before);
-    ParkPointer();
-    Outcome outcome;
-    KorvalProcess process(install.exe(), arguments, install.folder());
-    auto answer = [&](const FoundWindow& dialog) {
-        outcome.optionDialog = outcome.optionDialog || dialog.optionDialog;
-        if (dialog.optionDialog) return kCancelButtonId;
-        outcome.box = dialog.title + ": " + dialog.text;
-        return IDOK;
-    };
-    // Shift+Enter picks the first item, which Korval highlights.
-    auto close = [&](HWND menu) {
-        outcome.menu = true;
-        if (pick == Pick::Escape) return TapKey(VK_ESCAPE);
-        EXPECT_TRUE(WaitForFirstItemHighlighted(menu)) << "no item highlighted\n" << ScreenReport();
-        HeldKey shift(VK_SHIFT);
-        TapKey(VK_RETURN);
-        WaitForPopupMenuToClose(menu);
-    };
-    outcome.exitCode = process.AnswerToEnd(answer, close).value_or(99);
-    outcome.clipboard = ClipboardText().value_or("");
-    return outcome;
+// Shift+Enter picks the first item, which Korval highlights.
+void ShiftEnter(HWND menu) {
+    EXPECT_TRUE(WaitForFirstItemHighlighted(menu)) << "no item highlighted\n" << ScreenReport();
+    HeldKey shift(VK_SHIFT);
+    TapKey(VK_RETURN);
+    WaitForPopupMenuToClose(menu);
 }
-
-std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
-
-}  // namespace
 
 TEST(Roads, EachCommandLineTakesItsRoad) {
     TempDir tree;
@@ -60,46 +22,48 @@ TEST(Roads, EachCommandLineTakesItsRoad) {
     const std::string targets = Quoted(a) + " " + Quoted(b);
     const std::string settings =
         "[filter]\r\nText\r\n>.txt\r\nLogs\r\n>.log\r\n%end\r\n[regexp]\r\nAny\r\n>.\r\n%end\r\n";
-    const std::string empty = "対象データがありません！";
+    const std::string menu = "menu\nexit 0\nclipboard: untouched", empty = "box Korval: 対象データがありません！\n";
+    // A message box is confirmed, the option dialog cancelled, and a menu closed with Esc unless
+    // the row picks.
     struct Case {
         const char* name;
-        std::string settings, arguments;
-        bool menu, optionDialog;
-        std::string box, clipboard;
-        Pick pick = Pick::Escape;
+        std::string settings, arguments, seen;
         std::string before = "untouched";  // the clipboard at start
+        void (*pick)(HWND) = nullptr;
+        int answer = IDOK;
     } cases[] = {
-        {"a named filter runs without a menu", settings, "/#f=\"text\" /#e1 " + targets, false, false, "", a},
-        {"a named filter with a bare /#r: menu", settings, "/#f=\"Text\" /#r " + targets, true, false, "",
-         "untouched"},
-        {"bare /#f: menu", settings, "/#f " + targets, true, false, "", "untouched"},
-        {"a one-letter name is not taken: menu", settings, "/#f=\"T\" " + targets, true, false, "", "untouched"},
-        {"no target: the fixed menu", settings, "/#f=\"Text\"", true, false, "", "untouched"},
-        {"no [filter] entries: a message", "[regexp]\r\nAny\r\n>.\r\n%end\r\n", targets, false, false,
-         "Korval: フィルタを設定してください！", "untouched"},
-        {"a folder alone is not looked into", settings, "/#f=\"Text\" /#e1 " + Quoted(docs), false, false,
-         "Korval: " + empty, "untouched"},
-        {"/#k=sft reverses Shift: its contents", settings, "/#f=\"Text\" /#e1 /#K=SFT " + Quoted(docs), false,
-         false, "", a},
-        {"/#k=ctl reverses Ctrl: the dialog, cancelled", settings, "/#k=ctl /#f=\"Text\" /#e1 " + targets, false,
-         true, "", "untouched"},
-        {"an unquoted line naming one file with blanks", settings, tree / "My Folder\\c d.txt", true, false, "",
-         tree / "My Folder\\c d.txt", Pick::ShiftEnter},
-        {"/#c reads the clipboard without targets", settings, "/#c /#f=\"Logs\" /#e1", false, false, "", b,
-         Pick::Escape, b},
+        {"a named filter runs without a menu", settings, "/#f=\"text\" /#e1 " + targets, "exit 0\nclipboard: " + a},
+        {"a named filter with a bare /#r: menu", settings, "/#f=\"Text\" /#r " + targets, menu},
+        {"bare /#f: menu", settings, "/#f " + targets, menu},
+        {"a one-letter name is not taken: menu", settings, "/#f=\"T\" " + targets, menu},
+        {"no target: the fixed menu", settings, "/#f=\"Text\"", menu},
+        {"no [filter] entries: a message", "[regexp]\r\nAny\r\n>.\r\n%end\r\n", targets,
+         "box Korval: フィルタを設定してください！\nexit 0\nclipboard: untouched"},
+        {"a folder alone is not looked into", settings, "/#f=\"Text\" /#e1 " + Quoted(docs),
+         empty + "exit 0\nclipboard: untouched"},
+        {"/#k=ctl reverses Ctrl: the dialog, cancelled", settings, "/#k=ctl /#f=\"Text\" /#e1 " + targets,
+         "dialog\nexit 0\nclipboard: untouched", "untouched", nullptr, kCancelButtonId},
+        {"an unquoted line naming one file with blanks", settings, tree / "My Folder\\c d.txt",
+         "menu\nexit 0\nclipboard: " + tree / "My Folder\\c d.txt", "untouched", ShiftEnter},
+        {"/#c reads the clipboard without targets", settings, "/#c /#f=\"Logs\" /#e1", "exit 0\nclipboard: " + b, b},
         {"/#c with a target leaves the clipboard alone", settings, "/#c /#f=\".txt;.log\" /#e1 " + Quoted(b),
-         false, false, "", b, Pick::Escape, a},
+         "exit 0\nclipboard: " + b, a},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
         KorvalInstall install(c.settings);
-        Outcome outcome = RunToEnd(install, c.arguments, c.pick, c.before);
-        EXPECT_EQ(outcome.exitCode, 0u);
-        EXPECT_EQ(outcome.menu, c.menu);
-        EXPECT_EQ(outcome.optionDialog, c.optionDialog);
-        EXPECT_EQ(outcome.box, c.box);
-        EXPECT_EQ(outcome.clipboard, c.clipboard);
+        SetClipboardText(c.before);
+        EXPECT_EQ(install.Run(c.arguments, c.answer, c.pick), c.seen) << c.name;
     }
+}
+
+// A settings file that cannot be opened: Korval tells the user and ends without running.
+TEST(Roads, AFolderInPlaceOfTheSettingsFileShowsTheBoxAndNothingRuns) {
+    KorvalInstall install("");
+    ASSERT_TRUE(DeleteFileA(install.settingsPath().c_str()));
+    MakeFolder(install.settingsPath());
+    SetClipboardText("untouched");
+    EXPECT_EQ(install.Run("/#f=\".exe\" /#e1 " + Quoted(install.exe())),
+              "box Korval: 設定ファイル異常\nexit 0\nclipboard: untouched");
 }
 
 // A copy under another name keeps its own class, title and settings file, but the help text

@@ -1,17 +1,13 @@
 // Names the code page cannot hold and paths of 260 bytes or more, through every road a path takes in
 // and out of Korval.exe: each delivered line opens the very file it stands for, and the wide outputs
 // carry the true names.
-#include <gtest/gtest.h>
+#include <windows.h>
 #include <shlobj.h>
 
-#include <algorithm>
 #include <cstring>
-#include <functional>
 #include <map>
 #include <set>
-#include <string>
 #include <tuple>
-#include <vector>
 
 #include "common/names.h"
 #include "common/tables.h"
@@ -25,58 +21,30 @@ namespace {
 
 using FileId = std::tuple<DWORD, DWORD, DWORD>;  // volume serial number, file index high and low
 using WidePaths = std::vector<std::wstring>;
-
-std::wstring Widen(const std::string& text) {
-    std::wstring wide(text.size() + 1, L'\0');
-    wide.resize(static_cast<size_t>(MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, &wide[0],
-                                                        static_cast<int>(wide.size()))) - 1);
-    return wide;
-}
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
 // A long path needs the prefix to be created.
 std::wstring Long(const std::wstring& path) {
     return path.size() < 240 || path.rfind(L"\\\\?\\", 0) == 0 ? path : L"\\\\?\\" + path;
 }
 
+bool Touch(const std::wstring& path) {
+    HANDLE file = CreateFileW(Long(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    return file != INVALID_HANDLE_VALUE && CloseHandle(file);
+}
+
 std::optional<FileId> IdOf(HANDLE file) {
-    if (file == INVALID_HANDLE_VALUE) return std::nullopt;
     BY_HANDLE_FILE_INFORMATION info;
-    bool read = GetFileInformationByHandle(file, &info) != FALSE;
-    CloseHandle(file);
-    if (!read) return std::nullopt;
-    return FileId{info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
+    bool read = file != INVALID_HANDLE_VALUE && GetFileInformationByHandle(file, &info) && CloseHandle(file);
+    return read ? std::optional(FileId{info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow}) : std::nullopt;
 }
 
-// The file a delivered ANSI line opens, as an ANSI program opens it.
+// The file a delivered ANSI line opens, as an ANSI program opens it, and the file of a wide path.
 std::optional<FileId> IdOfAnsi(const std::string& path) {
-    return IdOf(CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    return IdOf(CreateFileA(path.c_str(), 0, kShareAll, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
 }
-
 std::optional<FileId> IdOfWide(const std::wstring& path) {
-    return IdOf(CreateFileW(Long(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-}
-
-// The lines of a clipboard text, split at CR LF.
-template <typename Char>
-std::vector<std::basic_string<Char>> SplitLines(const std::basic_string<Char>& text) {
-    const Char lineEnd[] = {Char('\r'), Char('\n'), Char(0)};
-    std::vector<std::basic_string<Char>> lines;
-    for (size_t start = 0; start <= text.size();) {
-        size_t end = text.find(lineEnd, start);
-        if (end == std::basic_string<Char>::npos) end = text.size();
-        lines.push_back(text.substr(start, end - start));
-        start = end + 2;
-    }
-    return lines;
-}
-
-std::string Narrow(const std::wstring& text) {
-    std::string out(text.size() * 4 + 1, '\0');
-    out.resize(static_cast<size_t>(WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, &out[0],
-                                                       static_cast<int>(out.size()), nullptr, nullptr)) - 1);
-    return out;
+    return IdOf(CreateFileW(Long(path).c_str(), 0, kShareAll, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, 0));
 }
 
 // A tree of hostile names: accented Latin beside its best-fit twin, Korean, emoji, Greek, names
@@ -96,12 +64,10 @@ struct HostileTree {
             for (size_t slash = path.find(L'\\', 3); slash != std::wstring::npos; slash = path.find(L'\\', slash + 1)) {
                 CreateDirectoryW(Long(path.substr(0, slash)).c_str(), nullptr);
             }
-            HANDLE file = CreateFileW(Long(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-            if (file == INVALID_HANDLE_VALUE) ADD_FAILURE() << "cannot create " << Narrow(path);
-            CloseHandle(file);
+            if (!Touch(path)) ADD_FAILURE() << "cannot create " << Narrow(path);
             files.push_back(path);
         }
-        CloseHandle(CreateFileW((root + L"\\other.dat").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+        Touch(root + L"\\other.dat");
         SetFileAttributesW((root + L"\\hidden.txt").c_str(), FILE_ATTRIBUTE_HIDDEN);
         SetFileAttributesW((root + L"\\hid").c_str(), FILE_ATTRIBUTE_HIDDEN);
         for (const std::wstring& file : files) {
@@ -142,24 +108,21 @@ void ExpectEveryFileOnce(const std::map<FileId, std::wstring>& ids, const std::s
     EXPECT_EQ(got, want) << road << ": the CF_UNICODETEXT lines";
 }
 
-std::wstring Quoted(const std::wstring& path) {
-    return L"\"" + path + L"\"";
-}
-
 constexpr char kSettings[] = "[system]\r\n@sub\r\n%end\r\n[filter]\r\nText | Rec\r\n>.txt\r\n%end\r\n";
 
 }  // namespace
 
 // Every road by which a path enters: the walk, a wide command line, a wide file list and wide
-// text on the clipboard. The run delivers the 15 files once each, by paths that open them.
+// text on the clipboard. The run delivers the 15 files once each, by CF_TEXT lines that open them,
+// and the CF_UNICODETEXT lines are their true names.
 TEST(Names, EveryInputRoadDeliversEachFileOnceByAPathThatOpensIt) {
     HostileTree tree;
     KorvalInstall install(kSettings);
     std::wstring targets;
     for (const std::wstring& file : tree.files) targets += L" " + Quoted(file);
     const std::tuple<const char*, std::wstring, std::function<void()>> roads[] = {
-        {"the walk", L"/#f=\"Text\" /#e1 " + Quoted(tree.root), [] { SetClipboardText("untouched"); }},
-        {"a wide command line", L"/#f=\"Text\" /#e1" + targets, [] { SetClipboardText("untouched"); }},
+        {"the walk", L"/#f=\"Text\" /#e1 " + Quoted(tree.root), ClearClipboard},
+        {"a wide command line", L"/#f=\"Text\" /#e1" + targets, ClearClipboard},
         {"a wide file list", L"/#c /#f=\"Text\" /#e1", [&] { SetClipboardWideFiles(tree.files); }},
         {"wide text", L"/#c /#f=\"Text\" /#e1", [&] {
              std::wstring lines;
@@ -218,9 +181,7 @@ TEST(Names, AnItemWithoutAUsablePathIsLeftOutAndCountedOnce) {
         CreateDirectoryW(Long(deep).c_str(), nullptr);
     }
     const std::wstring deepText = deep + L"\\deep.txt", deepData = deep + L"\\skipped.dat", ok = root + L"\\ok.txt";
-    for (const std::wstring& file : {deepText, deepData, ok}) {
-        CloseHandle(CreateFileW(Long(file).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-    }
+    for (const std::wstring& file : {deepText, deepData, ok}) Touch(file);
     KorvalInstall install(kSettings);
     install.CopyRegexpLibrary();
     const std::string once = "Korval: 扱えない名前またはパスの長さのため、1 件を対象から外しました。";
@@ -327,14 +288,9 @@ TEST(Names, ItemsDroppedOnTheDialogKeepTheirOwnFiles) {
     HMODULE resources = LoadLibraryExA((BinFolder() + "Korval.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     HWND dialog = CreateDialogParamA(resources, "OPTION", nullptr, OptionDialogProc, 0);
     ASSERT_NE(dialog, nullptr);
-    DROPFILES header = {sizeof header, {0, 0}, FALSE, TRUE};
-    std::wstring names;
-    for (const std::wstring& file : tree.files) names += file + L'\0';
-    names += tree.root + L"\\\ud3f4\ub354" + L'\0' + L'\0';
-    void* block = GlobalAlloc(GPTR, sizeof header + names.size() * sizeof(wchar_t));
-    std::memcpy(block, &header, sizeof header);
-    std::memcpy(static_cast<char*>(block) + sizeof header, names.data(), names.size() * sizeof(wchar_t));
-    SendMessageA(dialog, WM_DROPFILES, reinterpret_cast<WPARAM>(block), 0);
+    WidePaths items = tree.files;
+    items.push_back(tree.root + L"\\\ud3f4\ub354");
+    SendMessageA(dialog, WM_DROPFILES, reinterpret_cast<WPARAM>(DropBlock(items)), 0);
     EXPECT_EQ(WindowText(GetDlgItem(dialog, kCountLabelId)), "Folder 1 : File 15");
     std::set<FileId> seen;
     for (int i = 0; i < TargetFileCount; ++i) {
@@ -351,9 +307,7 @@ TEST(Names, ItemsDroppedOnTheDialogKeepTheirOwnFiles) {
 TEST(Names, AnExtensionListComparesTheLongNamesExtension) {
     TempDir dir;
     const std::wstring root = Widen(dir.path()), cafe = root + L"\\caf\u00e9.html", plain = root + L"\\plain.htm";
-    for (const std::wstring& file : {cafe, plain}) {
-        CloseHandle(CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-    }
+    for (const std::wstring& file : {cafe, plain}) Touch(file);
     KorvalInstall install("[system]\r\n@sub\r\n@sort=1\r\n%end\r\n[filter]\r\nHtml\r\n>.html\r\nHtm\r\n>.htm\r\n%end\r\n");
     const std::tuple<const char*, std::wstring, std::wstring> runs[] = {
         {"the walk, .html", L"/#f=\"Html\" /#e1 " + Quoted(root), cafe},

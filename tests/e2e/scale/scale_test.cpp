@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "app/app.h"
-#include "support/progress.h"
 #include "support/wine_test.h"
 #include "ui/menu_parts.h"
 #include "ui/progress_parts.h"

@@ -1,8 +1,5 @@
 // The launch keys, sampled while the main window is created: Shift gives the inside of the
 // target folders, Ctrl the option dialog, "/#k=sft" and "/#k=ctl" reverse them, "@sub" wins.
-#include <gtest/gtest.h>
-
-#include <string>
 
 #include "app/app.h"
 #include "common/tables.h"

@@ -1,9 +1,7 @@
 // The shared text helpers in Shift-JIS: path splitting, name equality, safe cuts, filter kinds.
-#include <gtest/gtest.h>
-
-#include <string>
 
 #include "common/text.h"
+#include "support/wine_test.h"
 
 TEST(SplitPath, CutsDriveFolderBaseAndExtensionRespectingDoubleByteCharacters) {
     ASSERT_EQ(GetACP(), 932u) << "tests must run with LANG=ja_JP.UTF-8 under Wine";

@@ -1,39 +1,10 @@
-// The shipped sample settings load completely, and KorvalSetup plans one safely named shortcut per entry.
-#include <gtest/gtest.h>
-
-#include <algorithm>
-#include <string>
-#include <vector>
+// KorvalSetup plans one safely named shortcut per entry of the settings.
 
 #include "common/tables.h"
-#include "settings/settings.h"
 #include "setup/setup.h"
 #include "support/wine_test.h"
 
 using namespace korval_test;
-
-TEST(SampleSettings, LoadsEveryPatternAndFindsEveryProgram) {
-    // The copy beside the tests is read in place: loading only reads it. What each entry delivers
-    // is run end to end elsewhere; this checks what a run on a small tree cannot show.
-    lstrcpyA(ProgramFolder, (BinFolder() + "dist\\").c_str());
-    lstrcpyA(SettingsPath, (BinFolder() + "dist\\Korval.ini").c_str());
-    ASSERT_EQ(LoadSettings(nullptr), 1) << SettingsPath;
-    EXPECT_EQ(FilterEntryCount, 9);
-    // Every pattern of every list is kept, the longest list (17) included.
-    for (const FilterEntryRow* f = FilterEntry; f < FilterEntry + FilterEntryCount; ++f) {
-        const std::string text = f->patternText;
-        EXPECT_EQ(f->patternCount, 1 + std::count(text.begin(), text.end(), ';')) << f->label << ": " << text;
-    }
-    // A program that is not found leaves no entry: all three must be there, and every entry's
-    // program label names one of them.
-    ASSERT_EQ(ExecEntryCount, 3);
-    for (const FilterEntryRow* f = FilterEntry; f < FilterEntry + FilterEntryCount; ++f) {
-        if (f->execLabel[0] == '\0') continue;
-        EXPECT_TRUE(std::any_of(ExecEntry, ExecEntry + ExecEntryCount,
-                                [&](const ExecEntryRow& e) { return std::string(e.label) == f->execLabel; }))
-            << f->label << " names " << f->execLabel;
-    }
-}
 
 // The entries' shortcuts: names the file system takes, no two alike, none for a label Korval could not find.
 TEST(SetupPlan, OneSafelyNamedDistinctShortcutPerEntryKorvalCanFind) {

@@ -1,16 +1,14 @@
 // The engine's parts that no run from outside pins down: the exchange sort's order for equal keys
 // and where a content search's subject ends.
-#include <gtest/gtest.h>
 
 #include <cstring>
 #include <iterator>
 #include <random>
-#include <string>
 #include <utility>
-#include <vector>
 
 #include "common/tables.h"
 #include "filter/engine.h"
+#include "support/wine_test.h"
 
 // SortRows against the plain exchange sort it stands for: every pair of positions compared once with
 // CompareStringA on the rows' keys, swapped when the first collates after the second. Few distinct

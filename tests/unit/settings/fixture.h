@@ -1,9 +1,6 @@
 // Shared setup of the settings and target tests: a known start state, texts parsed in-process, the tables as text.
 #pragma once
 
-#include <gtest/gtest.h>
-
-#include <functional>
 #include <sstream>
 #include <tuple>
 
@@ -25,15 +22,14 @@ inline void Reset() {
     InsideFolders = SystemOptions.searchPathSet = SystemOptions.paramMode = ParamEntryCount = 0;
 }
 
-inline std::string Lines(Strings lines) {
+inline std::string Text(Strings lines) {
     std::string out;
     for (const std::string& line : lines) out += line + "\r\n";
     return out;
 }
-inline std::string Section(std::string head, Strings lines) { return head + "\r\n" + Lines(lines) + "%end\r\n"; }
+inline std::string Section(std::string head, Strings lines) { return head + "\r\n" + Text(lines) + "%end\r\n"; }
 inline std::string System(Strings lines) { return Section("[system]", lines); }
 inline void Parse(const std::string& text) { ParseSettingsText(text.data(), text.size()); }
-inline std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
 inline Paths Folders() { return Paths(TargetFolders, TargetFolders + TargetFolderCount); }
 inline Paths Files() { return Paths(TargetFiles, TargetFiles + TargetFileCount); }
 

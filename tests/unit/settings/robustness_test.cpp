@@ -64,7 +64,7 @@ TEST(SettingsRobustness, GeneratedMutatedAndExtremeTextsKeepTheTablesSound) {
     TempDir dir;
     const std::string view = dir / "view.exe";
     WriteBytes(view, "MZ");
-    const std::string seed = Lines({"[system]", "@sort=2", "@menu=200,150", "@param", "KEY | value", " | empty",
+    const std::string seed = Text({"[system]", "@sort=2", "@menu=200,150", "@param", "KEY | value", " | empty",
         "DIR | %Windows%", "@bar", "@path=" + view, "@editor=notepad", "%end", "[filter]", "ソース | 表示",
         ">.txt;.doc", "  All", ">$.jpg;.png", "%end", "[regexp]", "Names | View", ">$*a.+b", "[exec]",
         view + " | View", ">/r KEY"});

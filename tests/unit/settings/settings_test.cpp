@@ -1,4 +1,5 @@
 // Reading the settings: the file chosen, its scan, each section's lines, program path resolution and macros.
+#include <windows.h>
 #include <shlobj.h>
 #include <shlwapi.h>
 
@@ -21,15 +22,15 @@ TEST(Settings, EachLineKindLeavesItsState) {
     MouseButtonCount = 3;
     CheckRows({
         {"a header in a comment, the rest of its line skipped; only the first header counts",
-         Lines({"[system]", "; [filter] X", "A", ">.a", "%end", "[filter]", "B", ">b"}), "F:A/[.a]"},
-        {"no %end: a section reads on", Lines({"[filter]", "A", ">.a", "[regexp]", ">r", "R", ">x"}),
+         Text({"[system]", "; [filter] X", "A", ">.a", "%end", "[filter]", "B", ">b"}), "F:A/[.a]"},
+        {"no %end: a section reads on", Text({"[filter]", "A", ">.a", "[regexp]", ">r", "R", ">x"}),
          "F:A/[.a]; [regexp]/[r]; R/[x] R:R/{:x}"},
         {"text after the last line feed is never processed", "[filter]\nA\n>.a\nB\n>.b", "F:A/[.a]"},
         {"capitals; blanks, tabs, blank lines, comments; %END with text after it",
-         Lines({"[FILTER]", "  \t A", "", "   ; B", "\t", " \t>.\ta", "   %END of it", "C", ">.c"}), "F:A/[.a]"},
-        {"%end only at the start of a line", Lines({"[filter]", "A", ">.a", "x%end", ">.x"}), "F:A/[.a]; x%end/[.x]"},
-        {"trail byte 0x5C", Lines({"[filter]", "ソース表示 | 表示", ">.cpp;.h"}), "F:ソース表示/表示[.cpp,.h]"},
-        {"a header after a zero byte is not found", std::string("x\0", 2) + Lines({"[filter]", "A", ">.a"}), ""},
+         Text({"[FILTER]", "  \t A", "", "   ; B", "\t", " \t>.\ta", "   %END of it", "C", ">.c"}), "F:A/[.a]"},
+        {"%end only at the start of a line", Text({"[filter]", "A", ">.a", "x%end", ">.x"}), "F:A/[.a]; x%end/[.x]"},
+        {"trail byte 0x5C", Text({"[filter]", "ソース表示 | 表示", ">.cpp;.h"}), "F:ソース表示/表示[.cpp,.h]"},
+        {"a header after a zero byte is not found", std::string("x\0", 2) + Text({"[filter]", "A", ">.a"}), ""},
         {"a line keeps 517 bytes; the rest is skipped, not read as a line",
          System({"@path=" + std::string(511, 'x') + "@sort=2"}), "path=" + std::string(511, 'x')},
         {"a character across the cut goes whole", System({"@path=y" + y509 + "ソz"}), "path=y" + y509},
@@ -84,7 +85,7 @@ TEST(Settings, EachLineKindLeavesItsState) {
          System({"@param", "TOOL | view"}) + Section("[exec]", {"%Korval%\\TOOL.exe | V", ">/in %korval%\\x"}),
          "param[TOOL=view] X:" + view + "|V|/in " + dir / "x"},
         {"without @param no macro expands", Section("[exec]", {"%Korval%\\view.exe | V"}), ""},
-        {"the worked example", Lines({"[system]", "@sort=2", "%end", "[filter]", "Documents | Viewer", ">.txt;.doc",
+        {"the worked example", Text({"[system]", "@sort=2", "%end", "[filter]", "Documents | Viewer", ">.txt;.doc",
          "Without images", ">$.jpg;.png", "%end", "[exec]", view + " | Viewer", ">/r", "%end"}),
          "s2 F:Documents/Viewer[.txt,.doc]; !Without images/[.jpg,.png] X:" + view + "|Viewer|/r"},
     });
