@@ -38,6 +38,7 @@ TEST(Settings, EachLineKindLeavesItsState) {
         {"only the directive's length counts", System({"@sort=12", "@subway", "@bsx", "@barn"}), "s1 sub11 bs bar"},
         {"capitals, blanks before; the last wins; unknown", System({"@sort=1", " \t@SORT=2", "@sort=3", "@ba"}), "s2"},
         {"mouse", System({"@menu=mouse"}), "menu=Mouse"}, {"mous2", System({"@menu=mous2"}), "menu=Mouse2"},
+        {"mouse before a comma ends reading", System({"@menu=mouse,10"}), "menu=Mouse"},
         {"MAX twice", System({"@menu=MAX,MAX"}), "menu=1000,700"},
         {"max at the line's end must be in capitals", System({"@menu=max,max"}), "menu=1000,0"},
         {"max before a comma may be in any case", System({"@menu=100,max,"}), "menu=100,700"},
