@@ -1,9 +1,37 @@
-// The calling contract: rejected constructs with their messages, handle reuse and release, the subject range.
+// The calling contract: rejected constructs with their messages, handle reuse and release, the
+// subject range, and the cost of refusing an oversized expression (every allocation of the test
+// program is counted, so that a test sees the peak).
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 #include "bregexp_api.h"
 #include "test_util.h"
+
+// The test program runs on one thread.
+static size_t g_live = 0, g_peak = 0;
+constexpr size_t kHeader = alignof(std::max_align_t);
+
+// The replacements below free what they allocated themselves; GCC cannot see that through the header.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+#pragma GCC diagnostic ignored "-Warray-bounds"
+#endif
+
+void* operator new(size_t size) {
+  auto* block = static_cast<size_t*>(std::malloc(size + kHeader));
+  if (block == nullptr) throw std::bad_alloc();
+  g_peak = std::max(g_peak, g_live += (*block = size));
+  return reinterpret_cast<char*>(block) + kHeader;
+}
+
+void operator delete(void* p) noexcept {
+  if (p == nullptr) return;
+  g_live -= *reinterpret_cast<size_t*>(static_cast<char*>(p) - kHeader);
+  std::free(static_cast<char*>(p) - kHeader);
+}
+
+void operator delete(void* p, size_t) noexcept { operator delete(p); }
 
 static int Call(const std::string& expression, const std::string& subject, void** compiled, char* message) {
   return bregexp::MatchExpression(expression.c_str(), subject.data(), subject.data() + subject.size(), compiled,
@@ -35,18 +63,30 @@ TEST(Api, RejectsEachUnsupportedOrMalformedConstructWithItsOffset) {
       // Supported by Perl, not here: Unicode rules, named characters, code points the code page maps elsewhere.
       {"m/\\w/u", 2, "/u"}, {"m/(?^:\\d)/", 6, "/u"}, {"m/[[:alpha:]]/l", 3, "/u"}, {"m/(?d)\\b/", 6, "/u"},
       {"m/\\N{LATIN SMALL LETTER A}/", 2, "named"}, {"m/\\N{U+3042}/", 2, "above 7F"}, {"m/\\o{400}/", 2, "above FF"},
-      {"m/(((((((((((a)))))))))))\\11/", 25, "backreference"}};
+      {"m/(((((((((((a)))))))))))\\11/", 25, "backreference"},
+      // Oversized ones, refused before they are built: at most the text decoded (8 bytes a
+      // character, twice) and 20000 nodes of the tree are allocated. Each nested \Q doubles the
+      // backslashes before it (found by the fuzzer).
+      {"m/" + std::string(size_t(1) << 20, '.') + "/", 65536, "expression over 65536 bytes"},
+      {"m/" + std::string(60000, '.') + "/", 2 + 20000 / 9, "program over 20000 instructions"},
+      {"m/" + std::string(60000, 'a') + "/", 2 + 20000, "program over 20000 instructions"},
+      {"m/(?:" + std::string(30000, '.') + "){0}/", 5 + 20000 / 9, "program over 20000 instructions"},
+      {"m/" + std::string(20000, '|') + "/", 2 + 10000, "program over 20000 instructions"},
+      {"m/" + Repeat("\\Qa.", 30) + "/", 2 + 30 * 4, "text over 131072 characters once \\Q is applied"}};
   for (const ErrorRow& row : rows) {
     char message[bregexp::kMessageSize];
     std::memset(message, 'X', sizeof message);
     void* compiled = nullptr;
-    EXPECT_TRUE(Call(row.expression, "aaa", &compiled, message) == -1 && !compiled) << Show(row.expression);
-    ASSERT_NE(std::memchr(message, '\0', sizeof message), nullptr) << Show(row.expression) << ": not terminated";
+    const size_t before = g_peak = g_live;
+    const std::string shown = Show(row.expression.substr(0, 80));
+    EXPECT_TRUE(Call(row.expression, "aaa", &compiled, message) == -1 && !compiled) << shown;
+    EXPECT_LT(g_peak - before, size_t(8) << 20) << row.expression.size() << " bytes: " << message;
+    ASSERT_NE(std::memchr(message, '\0', sizeof message), nullptr) << row.expression.size() << ": not terminated";
     const std::string text = message;
     const bool ascii = std::all_of(text.begin(), text.end(), [](char c) { return c >= 0x20 && c < 0x7F; });
     EXPECT_TRUE(ascii && text.find(row.reason) != std::string::npos &&
                 text.find("at offset " + std::to_string(row.offset)) != std::string::npos)
-        << Show(row.expression) << ": " << text;
+        << shown << ": " << text;
   }
 }
 
@@ -67,7 +107,6 @@ TEST(Api, ReusesTheHandleOnlyForTheSameTextAndReleasesIt) {
   compiled = nullptr;  // a released handle is never passed back in
   EXPECT_EQ(Call("m/c[ao]t/i", "cut", &other, message), 0);
   bregexp::Free(other);
-  other = nullptr;
   for (int k = 0; k < 300; ++k) {
     void* h = nullptr;
     ASSERT_EQ(Call("m/x" + std::to_string(k) + "/", "x" + std::to_string(k), &h, message), 1);

@@ -15,18 +15,14 @@ static std::string Wrap(const Piece& p, int need) { return p.precedence < need ?
 // `quantifiers` of kQuantifiers.
 static std::vector<Piece> AllWith(const std::vector<std::string>& atoms, int ops, size_t quantifiers) {
   std::vector<Piece> out;
-  if (ops == 0) {
-    for (const std::string& a : atoms) out.push_back({a, 3});
-    return out;
-  }
-  for (const Piece& p : AllWith(atoms, ops - 1, quantifiers)) {
+  for (size_t k = 0; ops == 0 && k < atoms.size(); ++k) out.push_back({atoms[k], 3});
+  for (const Piece& p : ops ? AllWith(atoms, ops - 1, quantifiers) : std::vector<Piece>()) {
     for (size_t q = 0; q < quantifiers; ++q) out.push_back({Wrap(p, 3) + kQuantifiers[q], 2});
   }
   for (int left = 0; left < ops; ++left) {
     for (const Piece& l : AllWith(atoms, left, quantifiers)) {
       for (const Piece& r : AllWith(atoms, ops - 1 - left, quantifiers)) {
-        out.push_back({l.text + "|" + r.text, 0});
-        out.push_back({Wrap(l, 1) + Wrap(r, 1), 1});
+        out.insert(out.end(), {{l.text + "|" + r.text, 0}, {Wrap(l, 1) + Wrap(r, 1), 1}});
       }
     }
   }

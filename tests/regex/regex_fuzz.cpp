@@ -37,21 +37,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   bregexp::Free(handle);
   // The library's answer, every engine's answer and the compiler's verdict must be one, and no
   // engine may do more work per subject byte than a small multiple of the program size.
-  using E = bregexp::MatchOptions::Engine;
-  if (!compiled) {
-    if (api != -1 || error.offset > expression.size()) std::abort();
-    return 0;
+  if (compiled ? api != int(bregexp::Match(program, begin, end)) : api != -1 || error.offset > expression.size()) {
+    std::abort();
   }
-  const bool a = bregexp::Match(program, begin, end);
-  if (api != int(a)) std::abort();
+  if (!compiled) return 0;
   const size_t bound = 24 * program.insts.size() * (subject_size + 2);
-  for (bregexp::MatchOptions options : {bregexp::MatchOptions{}, bregexp::MatchOptions{E::kDfaOnly, 1, false, true},
-                                        bregexp::MatchOptions{E::kAuto, size_t(4) << 20, false, true},
-                                        bregexp::MatchOptions{E::kNfaOnly, 0, false, true},
-                                        bregexp::MatchOptions{E::kNfaOnly, 0, false, false}}) {
+  using O = bregexp::MatchOptions;
+  using E = O::Engine;
+  for (O options : {O{}, O{E::kDfaOnly, 1, false, true}, O{E::kAuto, size_t(4) << 20, false, true},
+                    O{E::kNfaOnly, 0, false, true}, O{E::kNfaOnly, 0, false, false}}) {
     size_t work = 0;
     options.work = &work;
-    if (bregexp::Match(program, begin, end, options) != a || work > bound) std::abort();
+    if (int(bregexp::Match(program, begin, end, options)) != api || work > bound) std::abort();
   }
   return 0;
 }

@@ -30,6 +30,13 @@ inline const std::pair<const char*, MatchOptions> kConfigs[] = {
 
 // gtest writes the bytes of a cp932 string that are not printable ASCII as escapes.
 inline std::string Show(const std::string& bytes) { return testing::PrintToString(bytes); }
+inline const unsigned char* Bytes(const std::string& s) { return reinterpret_cast<const unsigned char*>(s.data()); }
+
+inline std::string Repeat(const std::string& piece, size_t times) {
+  std::string out;
+  while (times-- > 0) out += piece;
+  return out;
+}
 
 inline bregexp::Program MustCompile(const std::string& expression) {
   bregexp::Program program;
@@ -40,25 +47,37 @@ inline bregexp::Program MustCompile(const std::string& expression) {
 }
 
 // Whether every configuration (or only the first, the library's own) gives the expected answer
-// (1 or 0; -1 for the first configuration's answer); a failure names each configuration's answer.
+// (1 or 0; -1 for the first configuration's answer) within `work_bound` units of work per subject
+// byte and program instruction; a failure names each configuration's answer and work.
 inline testing::AssertionResult EnginesSay(const bregexp::Program& program, const std::string& subject, int expected,
-                                           bool every_configuration = true) {
-  const auto* begin = reinterpret_cast<const unsigned char*>(subject.data());
+                                           bool every_configuration = true, double work_bound = 24) {
   std::string answers;
   bool wrong = false;
-  for (const auto& [name, options] : kConfigs) {
-    const int result = bregexp::Match(program, begin, begin + subject.size(), options);
+  for (const auto& [name, configuration] : kConfigs) {
+    size_t work = 0;
+    MatchOptions options = configuration;
+    options.work = &work;
+    const int result = bregexp::Match(program, Bytes(subject), Bytes(subject) + subject.size(), options);
     if (expected < 0) expected = result;
-    wrong |= result != expected;
-    answers += std::string(name) + " says " + std::to_string(result) + "; ";
+    wrong |= result != expected || double(work) > work_bound * double(program.insts.size() * (subject.size() + 2));
+    answers += std::string(name) + " says " + std::to_string(result) + " in " + std::to_string(work) + " units; ";
     if (!every_configuration) break;
   }
   if (!wrong) return testing::AssertionSuccess();
-  return testing::AssertionFailure() << answers << "expected " << expected << " on " << Show(subject);
+  return testing::AssertionFailure() << answers << "expected " << expected << " on " << Show(subject.substr(0, 200));
 }
 
 // The expression is m<d>...<d>flags, /.../flags or a bare pattern, in cp932.
 struct OracleCase { std::string expression; std::vector<std::string> subjects; };
+
+// Each pattern under each flag set, with the / delimiter and with ', which interpolates nothing.
+inline void AddForms(std::vector<OracleCase>& cases, const std::string& pattern, std::vector<const char*> flag_sets,
+                     const std::vector<std::string>& subjects, bool slash = true) {
+  for (const char* flags : flag_sets) {
+    if (slash) cases.push_back({"m/" + pattern + "/" + flags, subjects});
+    cases.push_back({"m'" + pattern + "'" + flags, subjects});
+  }
+}
 
 // Every configuration (or only the library's own) against Perl on every case, in one run of Perl:
 // what Perl compiles the library compiles and matches alike, and what Perl rejects the library
