@@ -113,11 +113,14 @@ TEST(Api, ReusesTheHandleOnlyForTheSameTextAndReleasesIt) {
     bregexp::Free(h);
   }
   EXPECT_LE(bregexp::CachedPrograms(), bregexp::kCacheEntries);
-  // The subject is a byte range: it may hold zero bytes, and a reversed or missing one is an error.
+  // The subject is a byte range: it may hold zero bytes, and a reversed or missing one is an error,
+  // as is a missing expression or handle pointer.
   const std::string subject("a\0b", 3);
   EXPECT_EQ(Call("m/b/", subject, &compiled, message), 1);
   EXPECT_EQ(bregexp::MatchExpression("m/b/", subject.data(), subject.data() + 2, &compiled, message), 0);
   EXPECT_EQ(bregexp::MatchExpression("m/b/", subject.data() + 2, subject.data(), &compiled, message), -1);
   EXPECT_EQ(bregexp::MatchExpression("m/b/", nullptr, nullptr, &compiled, message), -1);
+  EXPECT_EQ(bregexp::MatchExpression(nullptr, subject.data(), subject.data() + 3, &compiled, message), -1);
+  EXPECT_EQ(bregexp::MatchExpression("m/b/", subject.data(), subject.data() + 3, nullptr, message), -1);
   bregexp::Free(compiled);
 }

@@ -88,7 +88,7 @@ TEST(Rows, ClassSizesAreCountedAsBuilt) {
   const std::vector<std::string> classes = {
       ".", "[^a]", "a", "[a-z]", "\\w", "\\W", "[\\x80-\\xFF]", "[\\x81]", "[" + kKanaA + "-" + kKanaDi + "]",
       "[^" + kHyo + "]", "[\\x81-\\x9F" + kHyo + "]", "(?s:.)", "\\N", "[\\x00-\\x7F\\x81\\x40-\\xFC\\xFC]",
-      "[\x87\x54-\x87\x5D]", "[\\x{7f}-\\xA0]"};
+      "[\x87\x54-\x87\x5D]", "[\\x{7f}-\\xA0]", "[^\\s\\S]"};
   for (const std::string& c : classes) {
     for (const char* flags : {"", "i"}) {
       bregexp::Regex regex;
