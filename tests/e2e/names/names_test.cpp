@@ -70,16 +70,22 @@ struct HostileTree {
         Touch(root + L"\\other.dat");
         SetFileAttributesW((root + L"\\hidden.txt").c_str(), FILE_ATTRIBUTE_HIDDEN);
         SetFileAttributesW((root + L"\\hid").c_str(), FILE_ATTRIBUTE_HIDDEN);
-        for (const std::wstring& file : files) {
-            if (std::optional<FileId> id = IdOfWide(file)) ids[*id] = file;
-        }
     }
 
     TempDir dir;
     std::wstring root = Widen(dir.path());
     WidePaths files;
-    std::map<FileId, std::wstring> ids;
 };
+
+// The items by file identity, each a distinct existing file.
+std::map<FileId, std::wstring> IdsOf(const WidePaths& items) {
+    std::map<FileId, std::wstring> ids;
+    for (const std::wstring& item : items) {
+        if (std::optional<FileId> id = IdOfWide(L"\\\\?\\" + item)) ids[*id] = item;
+    }
+    EXPECT_EQ(ids.size(), items.size()) << "the items are not distinct existing files";
+    return ids;
+}
 
 // True when an ordinary program opens `path` as written: shorter than MAX_PATH, and no name ends
 // with a dot or a blank, which path parsing would drop.
@@ -108,41 +114,77 @@ void ExpectEveryFileOnce(const std::map<FileId, std::wstring>& ids, const std::s
     EXPECT_EQ(got, want) << road << ": the CF_UNICODETEXT lines";
 }
 
-constexpr char kSettings[] = "[system]\r\n@sub\r\n%end\r\n[filter]\r\nText | Rec\r\n>.txt\r\n%end\r\n";
+constexpr char kSettings[] = "[system]\r\n@sub\r\n%end\r\n[filter]\r\nText | Rec\r\n>.txt\r\nXml\r\n>.xml\r\nDirs\r\n>folder\r\n%end\r\n";
 
 }  // namespace
 
-// Every road by which a path enters: the walk, a wide command line, a wide file list and wide
-// text on the clipboard. The run delivers the 15 files once each, by CF_TEXT lines that open them,
-// and the CF_UNICODETEXT lines are their true names.
-TEST(Names, EveryInputRoadDeliversEachFileOnceByAPathThatOpensIt) {
-    HostileTree tree;
-    KorvalInstall install(kSettings);
-    std::wstring targets;
-    for (const std::wstring& file : tree.files) targets += L" " + Quoted(file);
-    const std::tuple<const char*, std::wstring, std::function<void()>> roads[] = {
-        {"the walk", L"/#f=\"Text\" /#e1 " + Quoted(tree.root), ClearClipboard},
-        {"a wide command line", L"/#f=\"Text\" /#e1" + targets, ClearClipboard},
-        {"a wide file list", L"/#c /#f=\"Text\" /#e1", [&] { SetClipboardWideFiles(tree.files); }},
-        {"wide text", L"/#c /#f=\"Text\" /#e1", [&] {
-             std::wstring lines;
-             for (const std::wstring& file : tree.files) lines += file + L"\r\n";
-             SetClipboardWideText(lines);
-         }},
-    };
-    for (const auto& [road, arguments, fill] : roads) {
-        fill();
-        KorvalProcess process(install.exe(), arguments, install.folder());
-        ASSERT_EQ(process.ExpectEnd().value_or(99), 0u) << road;
-        ExpectEveryFileOnce(tree.ids, ClipboardText().value_or(""), ClipboardWideText().value_or(L""), road);
-    }
-}
-
+// Every road by which a path enters (the walk, a wide command line, a wide file list, wide text on
+// the clipboard) delivers each item once, by a CF_TEXT line that opens it, with its true name as the
+// CF_UNICODETEXT line: the hostile tree; folders of 259 bytes written with their trailing backslash,
+// which keep their own bytes; a file met both in the walk of its folder and as a target of its own;
+// names that path parsing would change, walked and delivered by their short names. An extension
+// list compares the long name's extension, whichever name lists the file: caf\u00e9.html, listed by
+// its short name CAF_~XXX.HTM, is an .html file, in the filter and in the regrouping of "@sort=1".
 // A started program gets the true names in its wide command line, quoted where they hold a blank,
 // and the short form where a true name is too long for a program that is not long-path aware.
-TEST(Names, AStartedProgramGetsTheTrueNames) {
+TEST(Names, EveryRoadDeliversEachItemOnceByASpellingThatOpensIt) {
     HostileTree tree;
-    KorvalInstall install(kSettings);
+    TempDir dir;
+    const std::string a = MakeDeepFolder(dir / "a", kPathBytes - 1), b = MakeDeepFolder(dir / "b", kPathBytes - 1),
+                      c = MakeDeepFolder(dir / "c", kPathBytes - 3) + "表";
+    MakeFolder(c);
+    const std::wstring folder = Widen(dir / "Long Folder"), cafe = folder + L"\\caf\u00e9.txt";
+    // A folder too long for its long names, which only its short form names, and a file in it whose
+    // long name converts; names that path parsing would change (a trailing dot, a trailing blank).
+    const std::wstring deep = Widen(MakeDeepFolder(dir / "d", 250)) + L"\\" + std::wstring(20, L'x'),
+                       inDeep = deep + L"\\long name.txt";
+    const std::wstring odd = Widen(dir / "odd"), dotted = odd + L"\\dir.\\a.xml", blank = odd + L"\\sp \\c.xml";
+    MakeFolder(dir / "odd");
+    const std::wstring web = Widen(dir / "web"), html = web + L"\\caf\u00e9.html", htm = web + L"\\plain.htm";
+    for (const std::wstring& file : {cafe, inDeep, dotted, blank, html, htm}) {
+        // Through the prefix, which keeps every name as written.
+        CreateDirectoryW((L"\\\\?\\" + file.substr(0, file.rfind(L'\\'))).c_str(), nullptr);
+        Touch(L"\\\\?\\" + file);
+    }
+    KorvalInstall install(kSettings),
+        sorted("[system]\r\n@sub\r\n@sort=1\r\n%end\r\n[filter]\r\nHtml\r\n>.html\r\nHtm\r\n>.htm\r\n%end\r\n");
+    std::wstring targets, lines;
+    for (const std::wstring& file : tree.files) targets += L" " + Quoted(file), lines += file + L"\r\n";
+    const auto untouched = [] { SetClipboardText("untouched"); };
+    const std::tuple<const char*, std::wstring, std::function<void()>, WidePaths, std::string, bool> rows[] = {
+        {"the walk", L"/#f=\"Text\" /#e1 " + Quoted(tree.root), ClearClipboard, tree.files, "", false},
+        {"a wide command line", L"/#f=\"Text\" /#e1" + targets, ClearClipboard, tree.files, "", false},
+        {"a wide file list", L"/#c /#f=\"Text\" /#e1", [&] { SetClipboardWideFiles(tree.files); }, tree.files, "", false},
+        {"wide text", L"/#c /#f=\"Text\" /#e1", [&] { SetClipboardWideText(lines); }, tree.files, "", false},
+        {"259-byte folders, two written with their backslash",
+         L"/#f=\"Dirs\" /#e1 " + Quoted(Widen(a)) + L" " + Quoted(Widen(b) + L"\\") + L" " + Quoted(Widen(c) + L"\\"),
+         untouched, {Widen(a), Widen(b), Widen(c)}, a + "\r\n" + b + "\r\n" + c, false},
+        {"a folder and its own file, on a wide command line",
+         L"/#f=\"Text\" /#e1 " + Quoted(folder) + L" " + Quoted(cafe), untouched, {cafe}, "", false},
+        {"a folder and its own file, in a wide file list", L"/#c /#f=\"Text\" /#e1",
+         [&] { SetClipboardWideFiles({folder, cafe}); }, {cafe}, "", false},
+        {"a folder by its short form and its own file", L"/#f=\"Text\" /#e1 " + Quoted(deep) + L" " + Quoted(inDeep),
+         untouched, {inDeep}, "", false},
+        {"names that parsing would change, in the walk", L"/#f=\"Xml\" /#e1 " + Quoted(odd), untouched,
+         {dotted, blank}, "", false},
+        {"names that parsing would change, in a wide file list", L"/#c /#f=\"Xml\" /#e1",
+         [&] { SetClipboardWideFiles({dotted, blank}); }, {dotted, blank}, "", false},
+        {"the walk, .html", L"/#f=\"Html\" /#e1 " + Quoted(web), untouched, {html}, "", true},
+        {"the walk, .htm", L"/#f=\"Htm\" /#e1 " + Quoted(web), untouched, {htm}, "", true},
+        {"targets, .html", L"/#f=\"Html\" /#e1 " + Quoted(html) + L" " + Quoted(htm), untouched, {html}, "", true},
+        {"targets, .htm", L"/#f=\"Htm\" /#e1 " + Quoted(html) + L" " + Quoted(htm), untouched, {htm}, "", true},
+    };
+    for (const auto& [road, arguments, fill, items, text, bySort] : rows) {
+        fill();
+        KorvalProcess process((bySort ? sorted : install).exe(), arguments, install.folder());
+        ASSERT_EQ(process.ExpectEnd().value_or(99), 0u) << road;
+        std::string delivered = ClipboardText().value_or("");
+        ExpectEveryFileOnce(IdsOf(items), delivered, ClipboardWideText().value_or(L""), road);
+        EXPECT_TRUE(text.empty() || delivered == text) << road << ": delivered\n" << delivered;
+    }
+
+    // Each argument is the true name of a distinct file of the tree, or a shorter form of it where
+    // the true name is MAX_PATH units or longer.
     std::string recorder = install.InstallRecorder();
     WriteBytes(install.settingsPath(), std::string(kSettings) + "[exec]\r\n" + recorder + " | Rec\r\n>-x\r\n%end\r\n");
     KorvalProcess process(install.exe(), L"/#f=\"Text\" " + Quoted(tree.root), install.folder());
@@ -151,15 +193,14 @@ TEST(Names, AStartedProgramGetsTheTrueNames) {
     int count = 0;
     LPWSTR* arguments = CommandLineToArgvW(line.c_str(), &count);
     ASSERT_NE(arguments, nullptr) << Narrow(line);
-    // Each argument is the true name of a distinct file of the tree, or a shorter form of it where the
-    // true name is MAX_PATH units or longer.
+    const std::map<FileId, std::wstring> ids = IdsOf(tree.files);
     std::set<FileId> seen;
     for (int i = 2; i < count; ++i) {
         std::optional<FileId> id = IdOfWide(arguments[i]);
-        bool known = id && tree.ids.count(*id);
+        bool known = id && ids.count(*id);
         EXPECT_TRUE(known && seen.insert(*id).second) << Narrow(arguments[i]);
         if (!known) continue;
-        const std::wstring& trueName = tree.ids.at(*id);
+        const std::wstring& trueName = ids.at(*id);
         EXPECT_EQ(Narrow(arguments[i]), Narrow(trueName.size() < MAX_PATH ? trueName : arguments[i]));
         EXPECT_LT(std::wcslen(arguments[i]), size_t{MAX_PATH}) << Narrow(trueName);
     }
@@ -171,8 +212,8 @@ TEST(Names, AStartedProgramGetsTheTrueNames) {
 }
 
 // A file whose path stays over 259 bytes even in its short form has no usable path: it is left out,
-// and the user is told once, whichever way the road ends; the same item met twice counts once, and
-// an item that the filter would have refused by its extension is not counted.
+// and the user is told once, after the delivery, whichever way the road ends; the same item met
+// twice counts once, and an item that the filter would have refused by its extension is not counted.
 TEST(Names, AnItemWithoutAUsablePathIsLeftOutAndCountedOnce) {
     TempDir dir;
     std::wstring root = Widen(dir.path()), deep = root;
@@ -201,7 +242,6 @@ TEST(Names, AnItemWithoutAUsablePathIsLeftOutAndCountedOnce) {
         std::vector<std::string> seen;
         KorvalProcess process(install.exe(), arguments, install.folder());
         auto answer = [&](const FoundWindow& box) {
-            // The delivery comes before the count.
             std::string clipboard = ClipboardText().value_or("");
             if (clipboard != "untouched" && seen.empty()) seen.push_back("delivered " + clipboard);
             seen.push_back(box.title + ": " + box.text);
@@ -223,33 +263,22 @@ TEST(Names, FolderLinksBackIntoTheWalkAreNotEnteredAgain) {
     MakeTree(tree.path(), {"a\\one.txt", "a\\b\\two.txt"});
     for (const auto& [folder, name] : {std::pair{tree / "a\\b", "up"}, std::pair{tree / "a", "root"}}) {
         // Made on the Linux side, where Wine shows a link to a folder as a folder link.
-        std::string line = std::string("Z:\\bin\\ln -s .. ") + name;
-        STARTUPINFOA startup{};
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION program{};
-        ASSERT_TRUE(CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
-                                   folder.c_str(), &startup, &program));
-        CloseHandle(program.hThread);
-        CloseHandle(program.hProcess);
-        const std::string link = folder + "\\" + name;
-        auto made = [&] { return GetFileAttributesA(link.c_str()) != INVALID_FILE_ATTRIBUTES; };
-        ASSERT_TRUE(WaitUntil(kWindowDeadline, made)) << link;
+        KorvalProcess link("Z:\\bin\\ln", std::string("-s .. ") + name, folder);
+        const std::string path = folder + "\\" + name;
+        ASSERT_TRUE(WaitUntil(kWindowDeadline, [&] { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }))
+            << path;
         WIN32_FIND_DATAA entry;
-        FindClose(FindFirstFileA(link.c_str(), &entry));
+        FindClose(FindFirstFileA(path.c_str(), &entry));
         ASSERT_EQ(entry.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT),
-                  static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) << link;
+                  static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) << path;
     }
     KorvalInstall install(kSettings);
     SetClipboardText("untouched");
-    KorvalProcess process(install.exe(), "/#f=\"Text\" /#e1 \"" + tree.path() + "\"", install.folder());
-    std::string asked;
-    process.AnswerToEnd([&](const FoundWindow& box) {
-        asked += box.text;
-        return IDNO;
-    });
+    std::string seen = install.Run("/#f=\"Text\" /#e1 \"" + tree.path() + "\"", IDNO);
     std::vector<std::string> lines = SplitLines(ClipboardText().value_or(""));
     std::sort(lines.begin(), lines.end());
-    EXPECT_EQ(lines, (std::vector<std::string>{tree / "a\\b\\two.txt", tree / "a\\one.txt"})) << asked;
+    EXPECT_EQ(lines, (std::vector<std::string>{tree / "a\\b\\two.txt", tree / "a\\one.txt"})) << seen;
+    EXPECT_EQ(seen.rfind("exit 0\n", 0), 0u) << seen;
 }
 
 // The conversion seam: a name converts exactly or not at all, never best-fitted; without a short
@@ -292,88 +321,12 @@ TEST(Names, ItemsDroppedOnTheDialogKeepTheirOwnFiles) {
     items.push_back(tree.root + L"\\\ud3f4\ub354");
     SendMessageA(dialog, WM_DROPFILES, reinterpret_cast<WPARAM>(DropBlock(items)), 0);
     EXPECT_EQ(WindowText(GetDlgItem(dialog, kCountLabelId)), "Folder 1 : File 15");
+    const std::map<FileId, std::wstring> ids = IdsOf(tree.files);
     std::set<FileId> seen;
     for (int i = 0; i < TargetFileCount; ++i) {
         std::optional<FileId> id = IdOfAnsi(TargetFiles[i]);
-        EXPECT_TRUE(id && tree.ids.count(*id) && seen.insert(*id).second) << TargetFiles[i];
+        EXPECT_TRUE(id && ids.count(*id) && seen.insert(*id).second) << TargetFiles[i];
     }
     EXPECT_EQ(IdOfAnsi(TargetFolders[0]), IdOfWide(tree.root + L"\\\ud3f4\ub354")) << TargetFolders[0];
     DestroyWindow(dialog);
-}
-
-// An extension list compares the long name's extension, whichever name lists the file: a file
-// listed by its short name CAF_~XXX.HTM is an .html file, not an .htm one, in the filter and in the
-// regrouping by pattern that "@sort=1" makes.
-TEST(Names, AnExtensionListComparesTheLongNamesExtension) {
-    TempDir dir;
-    const std::wstring root = Widen(dir.path()), cafe = root + L"\\caf\u00e9.html", plain = root + L"\\plain.htm";
-    for (const std::wstring& file : {cafe, plain}) Touch(file);
-    KorvalInstall install("[system]\r\n@sub\r\n@sort=1\r\n%end\r\n[filter]\r\nHtml\r\n>.html\r\nHtm\r\n>.htm\r\n%end\r\n");
-    const std::tuple<const char*, std::wstring, std::wstring> runs[] = {
-        {"the walk, .html", L"/#f=\"Html\" /#e1 " + Quoted(root), cafe},
-        {"the walk, .htm", L"/#f=\"Htm\" /#e1 " + Quoted(root), plain},
-        {"targets, .html", L"/#f=\"Html\" /#e1 " + Quoted(cafe) + L" " + Quoted(plain), cafe},
-        {"targets, .htm", L"/#f=\"Htm\" /#e1 " + Quoted(cafe) + L" " + Quoted(plain), plain},
-    };
-    for (const auto& [name, arguments, expected] : runs) {
-        SetClipboardText("untouched");
-        KorvalProcess process(install.exe(), arguments, install.folder());
-        ASSERT_EQ(process.ExpectEnd().value_or(99), 0u) << name;
-        EXPECT_EQ(Narrow(ClipboardWideText().value_or(L"")), Narrow(expected)) << name;
-        EXPECT_EQ(IdOfAnsi(ClipboardText().value_or("")), IdOfWide(expected)) << name;
-    }
-}
-
-// Each item has one spelling, whichever road brings it, and that spelling opens it: a folder of 259
-// bytes written with its trailing backslash keeps its own bytes, and a file met both in the walk of
-// a target folder and as a target of its own is delivered once, and a name that path parsing would
-// change is walked and delivered by its short name.
-TEST(Names, EachItemHasOneSpellingThatOpensIt) {
-    TempDir dir;
-    const std::string a = MakeDeepFolder(dir / "a", kPathBytes - 1), b = MakeDeepFolder(dir / "b", kPathBytes - 1),
-                      c = MakeDeepFolder(dir / "c", kPathBytes - 3) + "表";
-    MakeFolder(c);
-    const std::wstring folder = Widen(dir / "Long Folder"), cafe = folder + L"\\caf\u00e9.txt";
-    // A folder too long for its long names, which only its short form names, and a file in it whose
-    // long name converts; and names that path parsing would change (a trailing dot, a trailing blank).
-    const std::wstring deep = Widen(MakeDeepFolder(dir / "d", 250)) + L"\\" + std::wstring(20, L'x'),
-                       inDeep = deep + L"\\long name.txt";
-    const std::wstring odd = Widen(dir / "odd"), dotted = odd + L"\\dir.\\a.xml", blank = odd + L"\\sp \\c.xml";
-    MakeFolder(dir / "odd");
-    for (const std::wstring& file : {cafe, inDeep, dotted, blank}) {
-        // Through the prefix, which keeps every name as written.
-        CreateDirectoryW((L"\\\\?\\" + file.substr(0, file.rfind(L'\\'))).c_str(), nullptr);
-        CloseHandle(CreateFileW((L"\\\\?\\" + file).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-    }
-    KorvalInstall install(
-        "[system]\r\n@sub\r\n%end\r\n[filter]\r\nText\r\n>.txt\r\nXml\r\n>.xml\r\nDirs\r\n>folder\r\n%end\r\n");
-    const auto untouched = [] { SetClipboardText("untouched"); };
-    const std::tuple<const char*, std::wstring, std::function<void()>, WidePaths, std::string> rows[] = {
-        {"259-byte folders, two written with their backslash",
-         L"/#f=\"Dirs\" /#e1 " + Quoted(Widen(a)) + L" " + Quoted(Widen(b) + L"\\") + L" " + Quoted(Widen(c) + L"\\"),
-         untouched, {Widen(a), Widen(b), Widen(c)}, a + "\r\n" + b + "\r\n" + c},
-        {"a folder and its own file, on a wide command line",
-         L"/#f=\"Text\" /#e1 " + Quoted(folder) + L" " + Quoted(cafe), untouched, {cafe}, ""},
-        {"a folder and its own file, in a wide file list", L"/#c /#f=\"Text\" /#e1",
-         [&] { SetClipboardWideFiles({folder, cafe}); }, {cafe}, ""},
-        {"a folder by its short form and its own file", L"/#f=\"Text\" /#e1 " + Quoted(deep) + L" " + Quoted(inDeep),
-         untouched, {inDeep}, ""},
-        {"names that parsing would change, in the walk", L"/#f=\"Xml\" /#e1 " + Quoted(odd), untouched,
-         {dotted, blank}, ""},
-        {"names that parsing would change, in a wide file list", L"/#c /#f=\"Xml\" /#e1",
-         [&] { SetClipboardWideFiles({dotted, blank}); }, {dotted, blank}, ""},
-    };
-    for (const auto& [road, arguments, fill, items, text] : rows) {
-        std::map<FileId, std::wstring> ids;
-        for (const std::wstring& item : items) {
-            if (std::optional<FileId> id = IdOfWide(L"\\\\?\\" + item)) ids[*id] = item;
-        }
-        ASSERT_EQ(ids.size(), items.size()) << road;
-        fill();
-        KorvalProcess process(install.exe(), arguments, install.folder());
-        ASSERT_EQ(process.ExpectEnd().value_or(99), 0u) << road;
-        std::string delivered = ClipboardText().value_or("");
-        ExpectEveryFileOnce(ids, delivered, ClipboardWideText().value_or(L""), road);
-        EXPECT_TRUE(text.empty() || delivered == text) << road << ": delivered\n" << delivered;
-    }
 }
