@@ -95,23 +95,24 @@ bool OpensAsWritten(const std::wstring& path) {
            names.find(L" \\") == std::wstring::npos;
 }
 
-// The clipboard after a run that delivered the items of `ids` (true names by file identity): every
-// CF_TEXT line opens a distinct item of them, none is missing, and each CF_UNICODETEXT line is the true name of its
-// file, or the CF_TEXT line where an ordinary program cannot open the true name.
-void ExpectEveryFileOnce(const std::map<FileId, std::wstring>& ids, const std::string& text, const std::wstring& wide,
+// A delivery of `items`: every delivered line (a CF_TEXT line, or a started program's argument)
+// opens a distinct item by a path shorter than MAX_PATH, none is missing, and each of `names` (the
+// CF_UNICODETEXT lines, or the arguments themselves) is the true name of its item, or the delivered
+// line where an ordinary program cannot open the true name.
+void ExpectEveryItemOnce(const WidePaths& items, const WidePaths& lines, bool ansi, const WidePaths& names,
                          const char* road) {
+    const std::map<FileId, std::wstring> ids = IdsOf(items);
     std::set<FileId> seen;
-    std::vector<std::string> lines = SplitLines(text), got, want;
-    for (const std::string& line : lines) {
-        std::optional<FileId> id = IdOfAnsi(line);
-        EXPECT_TRUE(id && ids.count(*id)) << road << ": \"" << line << "\" opens no file of the tree";
-        EXPECT_TRUE(!id || seen.insert(*id).second) << road << ": a second line for the file of \"" << line << "\"";
-        const std::wstring& trueName = id && ids.count(*id) ? ids.at(*id) : Widen(line);
-        want.push_back(Narrow(OpensAsWritten(trueName) ? trueName : Widen(line)));
+    std::vector<std::string> got, want;
+    for (const std::wstring& line : lines) {
+        std::optional<FileId> id = ansi ? IdOfAnsi(Ansi(line)) : IdOfWide(line);
+        bool known = id && ids.count(*id) && line.size() < MAX_PATH;
+        EXPECT_TRUE(known && seen.insert(*id).second) << road << ": \"" << Narrow(line) << "\" opens no item, or a second";
+        want.push_back(Narrow(known && OpensAsWritten(ids.at(*id)) ? ids.at(*id) : line));
     }
-    EXPECT_EQ(seen.size(), ids.size()) << road << ": delivered\n" << text;
-    for (const std::wstring& line : SplitLines(wide)) got.push_back(Narrow(line));
-    EXPECT_EQ(got, want) << road << ": the CF_UNICODETEXT lines";
+    for (const std::wstring& name : names) got.push_back(Narrow(name));
+    EXPECT_EQ(seen.size(), ids.size()) << road << ": delivered " << ::testing::PrintToString(got);
+    EXPECT_EQ(got, want) << road << ": the true names";
 }
 
 constexpr char kSettings[] = "[system]\r\n@sub\r\n%end\r\n[filter]\r\nText | Rec\r\n>.txt\r\nXml\r\n>.xml\r\nDirs\r\n>folder\r\n%end\r\n";
@@ -179,33 +180,41 @@ TEST(Names, EveryRoadDeliversEachItemOnceByASpellingThatOpensIt) {
         KorvalProcess process((bySort ? sorted : install).exe(), arguments, install.folder());
         ASSERT_EQ(process.ExpectEnd().value_or(99), 0u) << road;
         std::string delivered = ClipboardText().value_or("");
-        ExpectEveryFileOnce(IdsOf(items), delivered, ClipboardWideText().value_or(L""), road);
+        ExpectEveryItemOnce(items, SplitLines(Widen(delivered)), true, SplitLines(ClipboardWideText().value_or(L"")), road);
         EXPECT_TRUE(text.empty() || delivered == text) << road << ": delivered\n" << delivered;
     }
 
-    // Each argument is the true name of a distinct file of the tree, or a shorter form of it where
-    // the true name is MAX_PATH units or longer.
+    // Items dropped on the option dialog as wide names: each row opens its own item, the best-fit
+    // twin included, and an item over 259 bytes arrives by its short form.
+    Instance = GetModuleHandleA(nullptr);
+    TargetFolderCount = TargetFileCount = 0;
+    MenuPlacement = {PlacementMode::Center, 0, 0};
+    HMODULE resources = LoadLibraryExA((BinFolder() + "Korval.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    HWND dialog = CreateDialogParamA(resources, "OPTION", nullptr, OptionDialogProc, 0);
+    ASSERT_NE(dialog, nullptr);
+    WidePaths items = tree.files;
+    items.push_back(tree.root + L"\\\ud3f4\ub354");
+    SendMessageA(dialog, WM_DROPFILES, reinterpret_cast<WPARAM>(DropBlock(items)), 0);
+    EXPECT_EQ(WindowText(GetDlgItem(dialog, kCountLabelId)), "Folder 1 : File 15");
+    const std::map<FileId, std::wstring> ids = IdsOf(tree.files);
+    std::set<FileId> seen;
+    for (int i = 0; i < TargetFileCount; ++i) {
+        std::optional<FileId> id = IdOfAnsi(TargetFiles[i]);
+        EXPECT_TRUE(id && ids.count(*id) && seen.insert(*id).second) << TargetFiles[i];
+    }
+    EXPECT_EQ(IdOfAnsi(TargetFolders[0]), IdOfWide(tree.root + L"\\\ud3f4\ub354")) << TargetFolders[0];
+    DestroyWindow(dialog);
+
     std::string recorder = install.InstallRecorder();
     WriteBytes(install.settingsPath(), std::string(kSettings) + "[exec]\r\n" + recorder + " | Rec\r\n>-x\r\n%end\r\n");
-    KorvalProcess process(install.exe(), L"/#f=\"Text\" " + Quoted(tree.root), install.folder());
-    ASSERT_EQ(process.ExpectEnd().value_or(99), 0u);
+    ASSERT_EQ(install.Run(L"/#f=\"Text\" " + Quoted(tree.root)).rfind("exit 0\n", 0), 0u);
     std::wstring line = install.RecordedWideCommandLine().value_or(L"");
     int count = 0;
     LPWSTR* arguments = CommandLineToArgvW(line.c_str(), &count);
     ASSERT_NE(arguments, nullptr) << Narrow(line);
-    const std::map<FileId, std::wstring> ids = IdsOf(tree.files);
-    std::set<FileId> seen;
-    for (int i = 2; i < count; ++i) {
-        std::optional<FileId> id = IdOfWide(arguments[i]);
-        bool known = id && ids.count(*id);
-        EXPECT_TRUE(known && seen.insert(*id).second) << Narrow(arguments[i]);
-        if (!known) continue;
-        const std::wstring& trueName = ids.at(*id);
-        EXPECT_EQ(Narrow(arguments[i]), Narrow(trueName.size() < MAX_PATH ? trueName : arguments[i]));
-        EXPECT_LT(std::wcslen(arguments[i]), size_t{MAX_PATH}) << Narrow(trueName);
-    }
+    const WidePaths given(arguments + std::min(count, 2), arguments + count);
     LocalFree(arguments);
-    EXPECT_EQ(seen.size(), tree.files.size()) << Narrow(line);
+    ExpectEveryItemOnce(tree.files, given, false, given, "a started program");
     EXPECT_NE(line.find(L" -x "), std::wstring::npos) << Narrow(line);
     EXPECT_NE(line.find(Quoted(tree.root + L"\\sub\\na\u00efve r\u00e9sum\u00e9.txt")), std::wstring::npos)
         << "a true name with blanks is quoted: " << Narrow(line);
@@ -305,28 +314,4 @@ TEST(Names, ANameConvertsExactlyOrFallsBackToItsShortName) {
     EXPECT_EQ(ToAnsiExactly(std::wstring(129, L'\u8868').c_str(), 129, out, kPathBytes), 258);
     EXPECT_EQ(ToAnsiExactly(std::wstring(260, L'x').c_str(), 260, out, kPathBytes), -1);
     EXPECT_EQ(ToAnsiExactly(std::wstring(130, L'\u8868').c_str(), 130, out, kPathBytes), -1);
-}
-
-// Items dropped on the option dialog as wide names: each row opens its own item, the best-fit twin
-// included, and an item over 259 bytes arrives by its short form.
-TEST(Names, ItemsDroppedOnTheDialogKeepTheirOwnFiles) {
-    HostileTree tree;
-    Instance = GetModuleHandleA(nullptr);
-    TargetFolderCount = TargetFileCount = 0;
-    MenuPlacement = {PlacementMode::Center, 0, 0};
-    HMODULE resources = LoadLibraryExA((BinFolder() + "Korval.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    HWND dialog = CreateDialogParamA(resources, "OPTION", nullptr, OptionDialogProc, 0);
-    ASSERT_NE(dialog, nullptr);
-    WidePaths items = tree.files;
-    items.push_back(tree.root + L"\\\ud3f4\ub354");
-    SendMessageA(dialog, WM_DROPFILES, reinterpret_cast<WPARAM>(DropBlock(items)), 0);
-    EXPECT_EQ(WindowText(GetDlgItem(dialog, kCountLabelId)), "Folder 1 : File 15");
-    const std::map<FileId, std::wstring> ids = IdsOf(tree.files);
-    std::set<FileId> seen;
-    for (int i = 0; i < TargetFileCount; ++i) {
-        std::optional<FileId> id = IdOfAnsi(TargetFiles[i]);
-        EXPECT_TRUE(id && ids.count(*id) && seen.insert(*id).second) << TargetFiles[i];
-    }
-    EXPECT_EQ(IdOfAnsi(TargetFolders[0]), IdOfWide(tree.root + L"\\\ud3f4\ub354")) << TargetFolders[0];
-    DestroyWindow(dialog);
 }
