@@ -1,10 +1,9 @@
-// Korval at 100, 150 and 200 % display scale: the manifest it carries, common controls 6 in the
+// Korval at 150 and 200 % display scale: the manifest it carries, common controls 6 in the
 // running program, and its option dialog, progress window and explicit menu place to scale.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <tlhelp32.h>
 
-#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -42,30 +41,24 @@ Function Lookup(const char* module, const char* name) {
     return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleA(module), name)));
 }
 
-// Whether `window` and the controls of `layouts` on it lie where a layout given at 96 DPI lands at
-// `dpi`: the window at x, y from `origin`, each control from the window's client corner, every edge
-// within a pixel (the scale rounds). Says what is out of place; empty when nothing is.
-std::string Misplaced(HWND window, POINT origin, int x, int y, int width, int height, const ControlLayout* layouts,
-                      int count, int dpi) {
+// What of `window` and the controls of `layouts` on it lies off (by more than the pixel that the scale
+// rounds) where a layout given at 96 DPI lands at `dpi`: the window as `own` from `origin`, each
+// control from the window's client corner. Empty when nothing does.
+std::string Misplaced(HWND window, POINT origin, const ControlLayout& own, const ControlLayout* layouts, int count,
+                      int dpi) {
     std::string found;
     POINT client = {0, 0};
     ClientToScreen(window, &client);
     for (int i = -1; i < count; ++i) {
-        HWND shown = i < 0 ? window : GetDlgItem(window, layouts[i].id);
+        const ControlLayout& layout = i < 0 ? own : layouts[i];
         const POINT from = i < 0 ? origin : client;
-        const int place[] = {i < 0 ? x : layouts[i].x, i < 0 ? y : layouts[i].y, i < 0 ? width : layouts[i].width,
-                             i < 0 ? height : layouts[i].height};
         RECT rect = {};
-        GetWindowRect(shown, &rect);
+        GetWindowRect(i < 0 ? window : GetDlgItem(window, layout.id), &rect);
         const LONG actual[] = {rect.left - from.x, rect.top - from.y, rect.right - from.x, rect.bottom - from.y};
-        const int expected[] = {place[0], place[1], place[0] + place[2], place[1] + place[3]};
-        for (int edge = 0; edge < 4; ++edge) {
-            if (std::fabs(actual[edge] - expected[edge] * dpi / 96.0) <= 1) continue;
-            found += (i < 0 ? std::string("window") : "control " + std::to_string(layouts[i].id)) + " at " +
-                     std::to_string(actual[0]) + "," + std::to_string(actual[1]) + "," + std::to_string(actual[2]) +
-                     "," + std::to_string(actual[3]) + "; ";
-            break;
-        }
+        const int expected[] = {layout.x, layout.y, layout.x + layout.width, layout.y + layout.height};
+        bool off = false;
+        for (int edge = 0; edge < 4; ++edge) off = off || std::fabs(actual[edge] - expected[edge] * dpi / 96.0) > 1;
+        if (off) found += "#" + std::to_string(layout.id) + " at " + ::testing::PrintToString(actual) + "; ";
     }
     return found;
 }
@@ -77,8 +70,7 @@ bool UsesCommonControls6(DWORD processId) {
     module.dwSize = sizeof module;
     bool found = false;
     for (BOOL more = Module32First(snapshot, &module); more && !found; more = Module32Next(snapshot, &module)) {
-        std::string path = module.szExePath;
-        std::transform(path.begin(), path.end(), path.begin(), [](char c) { return static_cast<char>(tolower(c)); });
+        const std::string path = CharLowerA(module.szExePath);
         found = path.find("microsoft.windows.common-controls_") != std::string::npos &&
                 path.find("_6.0.") != std::string::npos && path.find("\\comctl32.dll") != std::string::npos;
     }
@@ -89,6 +81,9 @@ bool UsesCommonControls6(DWORD processId) {
 bool RunsUnderWine() {
     return GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
 }
+
+// The option dialog's own place and size, from its top-left corner.
+constexpr ControlLayout kDialogLayout = {nullptr, 0, 0, 0, kDialogWidth, kDialogHeight, 0};
 
 // Stops every thread of the process, so that a window it would soon close stays to be measured.
 void Suspend(DWORD processId) {
@@ -108,10 +103,9 @@ TEST(DisplayScale, TheManifestDeclaresSystemsControlsScaleAndLongPathsButNoCodeP
     const std::string manifest(static_cast<const char*>(LockResource(LoadResource(exe, found))),
                                SizeofResource(exe, found));
     const char* const declared[] = {
-        "<supportedOS Id=\"{35138b9a-5d96-4fbd-8e2d-a2440225f93a}\"/>",  // Windows 7
-        "<supportedOS Id=\"{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}\"/>",  // Windows 8
-        "<supportedOS Id=\"{1f676c76-80e1-4239-95bb-83d0f6d0da78}\"/>",  // Windows 8.1
-        "<supportedOS Id=\"{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}\"/>",  // Windows 10 and 11
+        // The systems: Windows 7, 8, 8.1, and 10 and 11.
+        "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}", "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}",
+        "{1f676c76-80e1-4239-95bb-83d0f6d0da78}", "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}",
         "<dpiAwareness xmlns=\"http://schemas.microsoft.com/SMI/2016/WindowsSettings\">PerMonitorV2, PerMonitor, "
         "System</dpiAwareness>",
         "<dpiAware xmlns=\"http://schemas.microsoft.com/SMI/2005/WindowsSettings\">true/pm</dpiAware>",
@@ -138,8 +132,7 @@ TEST(DisplayScale, TheOptionDialogLaysItselfOutAgainOnAMonitorOfAnotherScale) {
         LOGFONTA font = {};
         GetObjectA(reinterpret_cast<HFONT>(SendDlgItemMessageA(dialog, kScopeLabelId, WM_GETFONT, 0, 0)), sizeof font,
                    &font);
-        EXPECT_EQ(Misplaced(dialog, {suggested.left, suggested.top}, 0, 0, kDialogWidth, kDialogHeight, kDialogControls,
-                            kDialogControlCount, dpi) + "font " + std::to_string(font.lfHeight),
+        EXPECT_EQ(Misplaced(dialog, {suggested.left, suggested.top}, kDialogLayout, kDialogControls, kDialogControlCount, dpi) + "font " + std::to_string(font.lfHeight),
                   "font " + std::to_string(MulDiv(kDialogFontHeight, dpi, 96)))
             << "at " << dpi << " DPI";
     }
@@ -173,16 +166,15 @@ TEST(DisplayScale, WindowsControlsAndTheMenuPlaceAreToScale) {
         GetWindowRect(dialog->window, &frame);
         const POINT centre = {frame.left, frame.top};
         EXPECT_EQ(centre.x, GetSystemMetrics(SM_CXSCREEN) / 2);
-        std::string found = Misplaced(dialog->window, centre, 0, 0, kDialogWidth, kDialogHeight, kDialogControls,
-                                      kDialogControlCount, dpi);
+        std::string found = Misplaced(dialog->window, centre, kDialogLayout, kDialogControls, kDialogControlCount, dpi);
         EXPECT_TRUE(UsesCommonControls6(run.id())) << "common controls 6 not loaded";
         PressButton(dialog->window, kOkButtonId);
         HWND window = WaitForProgressWindow(run);
         ASSERT_NE(window, nullptr) << "no progress window\n" << ScreenReport();
         Suspend(run.id());
         ASSERT_TRUE(IsWindow(window)) << "the run ended before it could be stopped";
-        EXPECT_EQ(found + Misplaced(window, centre, -kProgressLeftOfCentre, -kProgressAboveCentre, kProgressWidth,
-                                    kProgressHeight, kProgressControls, kProgressControlCount, dpi), "");
+        EXPECT_EQ(found + Misplaced(window, centre, {nullptr, 0, -kProgressLeftOfCentre, -kProgressAboveCentre, kProgressWidth,
+                                    kProgressHeight, 0}, kProgressControls, kProgressControlCount, dpi), "");
 
         WriteBytes(install.settingsPath(), settings("@menu=MAX,100"));
         KorvalProcess edgeRun(install.exe(), "/#k=ctl" + folder, install.folder());
