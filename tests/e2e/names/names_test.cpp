@@ -23,54 +23,27 @@ using FileId = std::tuple<DWORD, DWORD, DWORD>;  // volume serial number, file i
 using WidePaths = std::vector<std::wstring>;
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
-// A long path needs the prefix to be created.
-std::wstring Long(const std::wstring& path) {
-    return path.size() < 240 || path.rfind(L"\\\\?\\", 0) == 0 ? path : L"\\\\?\\" + path;
-}
-
-bool Touch(const std::wstring& path) {
-    HANDLE file = CreateFileW(Long(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    return file != INVALID_HANDLE_VALUE && CloseHandle(file);
+// Creates each file of `paths` with its missing folders, through the prefix that keeps every name
+// as written and takes paths of any length.
+void MakeFiles(const WidePaths& paths) {
+    for (const std::wstring& path : paths) {
+        const std::wstring full = L"\\\\?\\" + path;
+        for (size_t slash = full.find(L'\\', 7); slash != std::wstring::npos; slash = full.find(L'\\', slash + 1)) {
+            CreateDirectoryW(full.substr(0, slash).c_str(), nullptr);
+        }
+        HANDLE file = CreateFileW(full.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        EXPECT_TRUE(file != INVALID_HANDLE_VALUE && CloseHandle(file)) << "cannot create " << Narrow(path);
+    }
 }
 
 // The file that `path` opens: as an ANSI program opens a delivered line, or as a wide path.
 std::optional<FileId> IdOf(const std::wstring& path, bool ansi = false) {
     HANDLE file = ansi ? CreateFileA(Ansi(path).c_str(), 0, kShareAll, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, 0)
-                       : CreateFileW(Long(path).c_str(), 0, kShareAll, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, 0);
+                       : CreateFileW(path.c_str(), 0, kShareAll, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, 0);
     BY_HANDLE_FILE_INFORMATION info;
     bool read = file != INVALID_HANDLE_VALUE && GetFileInformationByHandle(file, &info) && CloseHandle(file);
     return read ? std::optional(FileId{info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow}) : std::nullopt;
 }
-
-// A tree of hostile names: accented Latin beside its best-fit twin, Korean, emoji, Greek, names
-// whose trail byte is 0x5C, a folder whose own name does not convert, hidden entries, and a folder
-// whose path is over 300 bytes. Every file ends in ".txt" but one.
-struct HostileTree {
-    HostileTree() {
-        const std::wstring deep = L"long\\" + std::wstring(100, L'a') + L"\\" + std::wstring(100, L'b') + L"\\" +
-                                  std::wstring(100, L'c');
-        const WidePaths names = {
-            L"caf\u00e9.txt", L"cafe.txt", L"\ud55c\uad6d\uc5b4.txt", L"emoji\U0001F600.txt",
-            L"sub\\na\u00efve r\u00e9sum\u00e9.txt", L"sub\\naive resume.txt", L"\u03a9mega.txt",
-            L"\u65e5\u672c\u8a9e.txt", L"\u30bd\u8868.txt", L"plain.txt", deep + L"\\one.txt",
-            deep + L"\\t\u00e9o.txt", L"\ud3f4\ub354\\inner.txt", L"hidden.txt", L"hid\\h.txt"};
-        for (const std::wstring& name : names) {
-            std::wstring path = root + L"\\" + name;
-            for (size_t slash = path.find(L'\\', 3); slash != std::wstring::npos; slash = path.find(L'\\', slash + 1)) {
-                CreateDirectoryW(Long(path.substr(0, slash)).c_str(), nullptr);
-            }
-            if (!Touch(path)) ADD_FAILURE() << "cannot create " << Narrow(path);
-            files.push_back(path);
-        }
-        Touch(root + L"\\other.dat");
-        SetFileAttributesW((root + L"\\hidden.txt").c_str(), FILE_ATTRIBUTE_HIDDEN);
-        SetFileAttributesW((root + L"\\hid").c_str(), FILE_ATTRIBUTE_HIDDEN);
-    }
-
-    TempDir dir;
-    std::wstring root = Widen(dir.path());
-    WidePaths files;
-};
 
 // The items by file identity, each a distinct existing file.
 std::map<FileId, std::wstring> IdsOf(const WidePaths& items) {
@@ -124,8 +97,24 @@ constexpr char kSettings[] = "[system]\r\n@sub\r\n%end\r\n[filter]\r\nText | Rec
 // A started program gets the true names in its wide command line, quoted where they hold a blank,
 // and the short form where a true name is too long for a program that is not long-path aware.
 TEST(Names, EveryRoadDeliversEachItemOnceByASpellingThatOpensIt) {
-    HostileTree tree;
     TempDir dir;
+    // A tree of hostile names: accented Latin beside its best-fit twin, Korean, emoji, Greek, names
+    // whose trail byte is 0x5C, a folder whose own name does not convert, hidden entries, and a
+    // folder whose path is over 300 bytes. Every file ends in ".txt" but one.
+    const std::wstring root = Widen(dir / "tree"), long300 = L"long\\" + std::wstring(100, L'a') + L"\\" +
+                                                             std::wstring(100, L'b') + L"\\" + std::wstring(100, L'c');
+    WidePaths files;
+    for (const std::wstring& name : WidePaths{
+             L"caf\u00e9.txt", L"cafe.txt", L"\ud55c\uad6d\uc5b4.txt", L"emoji\U0001F600.txt",
+             L"sub\\na\u00efve r\u00e9sum\u00e9.txt", L"sub\\naive resume.txt", L"\u03a9mega.txt",
+             L"\u65e5\u672c\u8a9e.txt", L"\u30bd\u8868.txt", L"plain.txt", long300 + L"\\one.txt",
+             long300 + L"\\t\u00e9o.txt", L"\ud3f4\ub354\\inner.txt", L"hidden.txt", L"hid\\h.txt"}) {
+        files.push_back(root + L"\\" + name);
+    }
+    MakeFiles(files);
+    MakeFiles({root + L"\\other.dat"});
+    SetFileAttributesW((root + L"\\hidden.txt").c_str(), FILE_ATTRIBUTE_HIDDEN);
+    SetFileAttributesW((root + L"\\hid").c_str(), FILE_ATTRIBUTE_HIDDEN);
     const std::string a = MakeDeepFolder(dir / "a", kPathBytes - 1), b = MakeDeepFolder(dir / "b", kPathBytes - 1),
                       c = MakeDeepFolder(dir / "c", kPathBytes - 3) + "表";
     MakeFolder(c);
@@ -135,23 +124,18 @@ TEST(Names, EveryRoadDeliversEachItemOnceByASpellingThatOpensIt) {
     const std::wstring deep = Widen(MakeDeepFolder(dir / "d", 250)) + L"\\" + std::wstring(20, L'x'),
                        inDeep = deep + L"\\long name.txt";
     const std::wstring odd = Widen(dir / "odd"), dotted = odd + L"\\dir.\\a.xml", blank = odd + L"\\sp \\c.xml";
-    MakeFolder(dir / "odd");
     const std::wstring web = Widen(dir / "web"), html = web + L"\\caf\u00e9.html", htm = web + L"\\plain.htm";
-    for (const std::wstring& file : {cafe, inDeep, dotted, blank, html, htm}) {
-        // Through the prefix, which keeps every name as written.
-        CreateDirectoryW((L"\\\\?\\" + file.substr(0, file.rfind(L'\\'))).c_str(), nullptr);
-        Touch(L"\\\\?\\" + file);
-    }
+    MakeFiles({cafe, inDeep, dotted, blank, html, htm});
     KorvalInstall install(kSettings),
         sorted("[system]\r\n@sub\r\n@sort=1\r\n%end\r\n[filter]\r\nHtml\r\n>.html\r\nHtm\r\n>.htm\r\n%end\r\n");
     std::wstring targets, lines;
-    for (const std::wstring& file : tree.files) targets += L" " + Quoted(file), lines += file + L"\r\n";
+    for (const std::wstring& file : files) targets += L" " + Quoted(file), lines += file + L"\r\n";
     const auto untouched = [] { SetClipboardText("untouched"); };
     const std::tuple<const char*, std::wstring, std::function<void()>, WidePaths, std::string, bool> rows[] = {
-        {"the walk", L"/#f=\"Text\" /#e1 " + Quoted(tree.root), ClearClipboard, tree.files, "", false},
-        {"a wide command line", L"/#f=\"Text\" /#e1" + targets, ClearClipboard, tree.files, "", false},
-        {"a wide file list", L"/#c /#f=\"Text\" /#e1", [&] { SetClipboardWideFiles(tree.files); }, tree.files, "", false},
-        {"wide text", L"/#c /#f=\"Text\" /#e1", [&] { SetClipboardWideText(lines); }, tree.files, "", false},
+        {"the walk", L"/#f=\"Text\" /#e1 " + Quoted(root), ClearClipboard, files, "", false},
+        {"a wide command line", L"/#f=\"Text\" /#e1" + targets, ClearClipboard, files, "", false},
+        {"a wide file list", L"/#c /#f=\"Text\" /#e1", [&] { SetClipboardWideFiles(files); }, files, "", false},
+        {"wide text", L"/#c /#f=\"Text\" /#e1", [&] { SetClipboardWideText(lines); }, files, "", false},
         {"259-byte folders, two written with their backslash",
          L"/#f=\"Dirs\" /#e1 " + Quoted(Widen(a)) + L" " + Quoted(Widen(b) + L"\\") + L" " + Quoted(Widen(c) + L"\\"),
          untouched, {Widen(a), Widen(b), Widen(c)}, a + "\r\n" + b + "\r\n" + c, false},
@@ -187,31 +171,31 @@ TEST(Names, EveryRoadDeliversEachItemOnceByASpellingThatOpensIt) {
     HMODULE resources = LoadLibraryExA((BinFolder() + "Korval.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     HWND dialog = CreateDialogParamA(resources, "OPTION", nullptr, OptionDialogProc, 0);
     ASSERT_NE(dialog, nullptr);
-    WidePaths items = tree.files;
-    items.push_back(tree.root + L"\\\ud3f4\ub354");
+    WidePaths items = files;
+    items.push_back(root + L"\\\ud3f4\ub354");
     SendMessageA(dialog, WM_DROPFILES, reinterpret_cast<WPARAM>(DropBlock(items)), 0);
     EXPECT_EQ(WindowText(GetDlgItem(dialog, kCountLabelId)), "Folder 1 : File 15");
-    const std::map<FileId, std::wstring> ids = IdsOf(tree.files);
+    const std::map<FileId, std::wstring> ids = IdsOf(files);
     std::set<FileId> seen;
     for (int i = 0; i < TargetFileCount; ++i) {
         std::optional<FileId> id = IdOf(Widen(TargetFiles[i]), true);
         EXPECT_TRUE(id && ids.count(*id) && seen.insert(*id).second) << TargetFiles[i];
     }
-    EXPECT_EQ(IdOf(Widen(TargetFolders[0]), true), IdOf(tree.root + L"\\\ud3f4\ub354")) << TargetFolders[0];
+    EXPECT_EQ(IdOf(Widen(TargetFolders[0]), true), IdOf(root + L"\\\ud3f4\ub354")) << TargetFolders[0];
     DestroyWindow(dialog);
 
     std::string recorder = install.InstallRecorder();
     WriteBytes(install.settingsPath(), std::string(kSettings) + "[exec]\r\n" + recorder + " | Rec\r\n>-x\r\n%end\r\n");
-    ASSERT_EQ(install.Run(L"/#f=\"Text\" " + Quoted(tree.root)).rfind("exit 0\n", 0), 0u);
+    ASSERT_EQ(install.Run(L"/#f=\"Text\" " + Quoted(root)).rfind("exit 0\n", 0), 0u);
     std::wstring line = install.RecordedWideCommandLine().value_or(L"");
     int count = 0;
     LPWSTR* arguments = CommandLineToArgvW(line.c_str(), &count);
     ASSERT_NE(arguments, nullptr) << Narrow(line);
     const WidePaths given(arguments + std::min(count, 2), arguments + count);
     LocalFree(arguments);
-    ExpectEveryItemOnce(tree.files, given, false, given, "a started program");
+    ExpectEveryItemOnce(files, given, false, given, "a started program");
     EXPECT_NE(line.find(L" -x "), std::wstring::npos) << Narrow(line);
-    EXPECT_NE(line.find(Quoted(tree.root + L"\\sub\\na\u00efve r\u00e9sum\u00e9.txt")), std::wstring::npos)
+    EXPECT_NE(line.find(Quoted(root + L"\\sub\\na\u00efve r\u00e9sum\u00e9.txt")), std::wstring::npos)
         << "a true name with blanks is quoted: " << Narrow(line);
 }
 
@@ -221,12 +205,9 @@ TEST(Names, EveryRoadDeliversEachItemOnceByASpellingThatOpensIt) {
 TEST(Names, AnItemWithoutAUsablePathIsLeftOutAndCountedOnce) {
     TempDir dir;
     std::wstring root = Widen(dir.path()), deep = root;
-    for (int level = 0; level < 30; ++level) {
-        deep += L"\\component_with_a_long_name_" + std::to_wstring(level);
-        CreateDirectoryW(Long(deep).c_str(), nullptr);
-    }
+    for (int level = 0; level < 30; ++level) deep += L"\\component_with_a_long_name_" + std::to_wstring(level);
     const std::wstring deepText = deep + L"\\deep.txt", deepData = deep + L"\\skipped.dat", ok = root + L"\\ok.txt";
-    for (const std::wstring& file : {deepText, deepData, ok}) Touch(file);
+    MakeFiles({deepText, deepData, ok});
     KorvalInstall install(kSettings);
     install.CopyRegexpLibrary();
     const std::string once = "box Korval: 扱えない名前またはパスの長さのため、1 件を対象から外しました。\n";
