@@ -2,9 +2,7 @@
 // and out of Korval.exe: each delivered line opens the very file it stands for, and the wide outputs
 // carry the true names.
 #include <windows.h>
-#include <shlobj.h>
 
-#include <cstring>
 #include <map>
 #include <set>
 #include <tuple>
@@ -22,6 +20,7 @@ namespace {
 using FileId = std::tuple<DWORD, DWORD, DWORD>;  // volume serial number, file index high and low
 using WidePaths = std::vector<std::wstring>;
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+constexpr DWORD kFoldersToo = FILE_FLAG_BACKUP_SEMANTICS;  // opens a folder as well as a file
 
 // Creates each file of `paths` with its missing folders, through the prefix that keeps every name
 // as written and takes paths of any length.
@@ -38,21 +37,11 @@ void MakeFiles(const WidePaths& paths) {
 
 // The file that `path` opens: as an ANSI program opens a delivered line, or as a wide path.
 std::optional<FileId> IdOf(const std::wstring& path, bool ansi = false) {
-    HANDLE file = ansi ? CreateFileA(Ansi(path).c_str(), 0, kShareAll, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, 0)
-                       : CreateFileW(path.c_str(), 0, kShareAll, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, 0);
+    HANDLE file = ansi ? CreateFileA(Ansi(path).c_str(), 0, kShareAll, nullptr, OPEN_EXISTING, kFoldersToo, nullptr)
+                       : CreateFileW(path.c_str(), 0, kShareAll, nullptr, OPEN_EXISTING, kFoldersToo, nullptr);
     BY_HANDLE_FILE_INFORMATION info;
     bool read = file != INVALID_HANDLE_VALUE && GetFileInformationByHandle(file, &info) && CloseHandle(file);
     return read ? std::optional(FileId{info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow}) : std::nullopt;
-}
-
-// The items by file identity, each a distinct existing file.
-std::map<FileId, std::wstring> IdsOf(const WidePaths& items) {
-    std::map<FileId, std::wstring> ids;
-    for (const std::wstring& item : items) {
-        if (std::optional<FileId> id = IdOf(L"\\\\?\\" + item)) ids[*id] = item;
-    }
-    EXPECT_EQ(ids.size(), items.size()) << "the items are not distinct existing files";
-    return ids;
 }
 
 // True when an ordinary program opens `path` as written: shorter than MAX_PATH, and no name ends
@@ -63,27 +52,35 @@ bool OpensAsWritten(const std::wstring& path) {
            names.find(L" \\") == std::wstring::npos;
 }
 
-// A delivery of `items`: every delivered line (a CF_TEXT line, or a started program's argument)
-// opens a distinct item by a path shorter than MAX_PATH, none is missing, and each of `names` (the
-// CF_UNICODETEXT lines, or the arguments themselves) is the true name of its item, or the delivered
-// line where an ordinary program cannot open the true name.
-void ExpectEveryItemOnce(const WidePaths& items, const WidePaths& lines, bool ansi, const WidePaths& names,
+// A delivery of `items`, each a distinct existing file: every delivered line (a CF_TEXT line, a
+// started program's argument, a row of the option dialog) opens a distinct item by a path shorter
+// than MAX_PATH, none is missing, and each of `names`, when there are any (the CF_UNICODETEXT lines,
+// or the arguments themselves), is the true name of its item, or the delivered line where an
+// ordinary program cannot open the true name.
+void ExpectEveryItemOnce(const WidePaths& items, const WidePaths& lines, bool ansi, const WidePaths* names,
                          const char* road) {
-    const std::map<FileId, std::wstring> ids = IdsOf(items);
+    std::map<FileId, std::wstring> ids;
+    for (const std::wstring& item : items) {
+        if (std::optional<FileId> id = IdOf(L"\\\\?\\" + item)) ids[*id] = item;
+    }
+    ASSERT_EQ(ids.size(), items.size()) << road << ": the items are not distinct existing files";
     std::set<FileId> seen;
     std::vector<std::string> got, want;
     for (const std::wstring& line : lines) {
         std::optional<FileId> id = IdOf(line, ansi);
         bool known = id && ids.count(*id) && line.size() < MAX_PATH;
-        EXPECT_TRUE(known && seen.insert(*id).second) << road << ": \"" << Narrow(line) << "\" opens no item, or a second";
+        EXPECT_TRUE(known && seen.insert(*id).second)
+            << road << ": \"" << Narrow(line) << "\" opens no item, or one met before";
         want.push_back(Narrow(known && OpensAsWritten(ids.at(*id)) ? ids.at(*id) : line));
     }
-    for (const std::wstring& name : names) got.push_back(Narrow(name));
+    for (const std::wstring& name : names ? *names : lines) got.push_back(Narrow(name));
     EXPECT_EQ(seen.size(), ids.size()) << road << ": delivered " << ::testing::PrintToString(got);
-    EXPECT_EQ(got, want) << road << ": the true names";
+    EXPECT_TRUE(names == nullptr || got == want)
+        << road << ": the names " << ::testing::PrintToString(got) << " for " << ::testing::PrintToString(want);
 }
 
-constexpr char kSettings[] = "[system]\r\n@sub\r\n%end\r\n[filter]\r\nText | Rec\r\n>.txt\r\nXml\r\n>.xml\r\nDirs\r\n>folder\r\n%end\r\n";
+constexpr char kSettings[] =
+    "[system]\r\n@sub\r\n%end\r\n[filter]\r\nText | Rec\r\n>.txt\r\nXml\r\n>.xml\r\nDirs\r\n>folder\r\n%end\r\n";
 
 }  // namespace
 
@@ -141,8 +138,6 @@ TEST(Names, EveryRoadDeliversEachItemOnceByASpellingThatOpensIt) {
          untouched, {Widen(a), Widen(b), Widen(c)}, a + "\r\n" + b + "\r\n" + c, false},
         {"a folder and its own file, on a wide command line",
          L"/#f=\"Text\" /#e1 " + Quoted(folder) + L" " + Quoted(cafe), untouched, {cafe}, "", false},
-        {"a folder and its own file, in a wide file list", L"/#c /#f=\"Text\" /#e1",
-         [&] { SetClipboardWideFiles({folder, cafe}); }, {cafe}, "", false},
         {"a folder by its short form and its own file", L"/#f=\"Text\" /#e1 " + Quoted(deep) + L" " + Quoted(inDeep),
          untouched, {inDeep}, "", false},
         {"names that parsing would change, in the walk", L"/#f=\"Xml\" /#e1 " + Quoted(odd), untouched,
@@ -159,7 +154,8 @@ TEST(Names, EveryRoadDeliversEachItemOnceByASpellingThatOpensIt) {
         KorvalProcess process((bySort ? sorted : install).exe(), arguments, install.folder());
         ASSERT_EQ(process.ExpectEnd().value_or(99), 0u) << road;
         std::string delivered = ClipboardText().value_or("");
-        ExpectEveryItemOnce(items, SplitLines(Widen(delivered)), true, SplitLines(ClipboardWideText().value_or(L"")), road);
+        const WidePaths names = SplitLines(ClipboardWideText().value_or(L""));
+        ExpectEveryItemOnce(items, SplitLines(Widen(delivered)), true, &names, road);
         EXPECT_TRUE(text.empty() || delivered == text) << road << ": delivered\n" << delivered;
     }
 
@@ -167,7 +163,6 @@ TEST(Names, EveryRoadDeliversEachItemOnceByASpellingThatOpensIt) {
     // twin included, and an item over 259 bytes arrives by its short form.
     Instance = GetModuleHandleA(nullptr);
     TargetFolderCount = TargetFileCount = 0;
-    MenuPlacement = {PlacementMode::Center, 0, 0};
     HMODULE resources = LoadLibraryExA((BinFolder() + "Korval.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     HWND dialog = CreateDialogParamA(resources, "OPTION", nullptr, OptionDialogProc, 0);
     ASSERT_NE(dialog, nullptr);
@@ -175,12 +170,9 @@ TEST(Names, EveryRoadDeliversEachItemOnceByASpellingThatOpensIt) {
     items.push_back(root + L"\\\ud3f4\ub354");
     SendMessageA(dialog, WM_DROPFILES, reinterpret_cast<WPARAM>(DropBlock(items)), 0);
     EXPECT_EQ(WindowText(GetDlgItem(dialog, kCountLabelId)), "Folder 1 : File 15");
-    const std::map<FileId, std::wstring> ids = IdsOf(files);
-    std::set<FileId> seen;
-    for (int i = 0; i < TargetFileCount; ++i) {
-        std::optional<FileId> id = IdOf(Widen(TargetFiles[i]), true);
-        EXPECT_TRUE(id && ids.count(*id) && seen.insert(*id).second) << TargetFiles[i];
-    }
+    WidePaths dropped;
+    for (int i = 0; i < TargetFileCount; ++i) dropped.push_back(Widen(TargetFiles[i]));
+    ExpectEveryItemOnce(files, dropped, true, nullptr, "a drop on the option dialog");
     EXPECT_EQ(IdOf(Widen(TargetFolders[0]), true), IdOf(root + L"\\\ud3f4\ub354")) << TargetFolders[0];
     DestroyWindow(dialog);
 
@@ -193,7 +185,7 @@ TEST(Names, EveryRoadDeliversEachItemOnceByASpellingThatOpensIt) {
     ASSERT_NE(arguments, nullptr) << Narrow(line);
     const WidePaths given(arguments + std::min(count, 2), arguments + count);
     LocalFree(arguments);
-    ExpectEveryItemOnce(files, given, false, given, "a started program");
+    ExpectEveryItemOnce(files, given, false, &given, "a started program");
     EXPECT_NE(line.find(L" -x "), std::wstring::npos) << Narrow(line);
     EXPECT_NE(line.find(Quoted(root + L"\\sub\\na\u00efve r\u00e9sum\u00e9.txt")), std::wstring::npos)
         << "a true name with blanks is quoted: " << Narrow(line);
@@ -233,18 +225,14 @@ TEST(Names, FolderLinksBackIntoTheWalkAreNotEnteredAgain) {
     TempDir tree;
     MakeTree(tree.path(), {"a\\one.txt", "a\\b\\two.txt"});
     for (const auto& [folder, name] : {std::pair{tree / "a\\b", "up"}, std::pair{tree / "a", "root"}}) {
-        // Made on the Linux side, where Wine shows a link to a folder as a folder link.
+        // Made on the Linux side, where Wine shows a link to a folder as a folder link; were it shown
+        // as a plain folder, the walk would run into the 1000-entry question.
         KorvalProcess link("Z:\\bin\\ln", std::string("-s .. ") + name, folder);
         const std::string path = folder + "\\" + name;
-        ASSERT_TRUE(WaitUntil(kWindowDeadline, [&] { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }))
-            << path;
-        WIN32_FIND_DATAA entry;
-        FindClose(FindFirstFileA(path.c_str(), &entry));
-        ASSERT_EQ(entry.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT),
-                  static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) << path;
+        const auto made = [&] { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; };
+        ASSERT_TRUE(WaitUntil(kWindowDeadline, made)) << path;
     }
     KorvalInstall install(kSettings);
-    SetClipboardText("untouched");
     std::string seen = install.Run("/#f=\"Text\" /#e1 \"" + tree.path() + "\"", IDNO);
     std::vector<std::string> lines = SplitLines(ClipboardText().value_or(""));
     std::sort(lines.begin(), lines.end());
@@ -256,7 +244,6 @@ TEST(Names, FolderLinksBackIntoTheWalkAreNotEnteredAgain) {
 // name an unconvertible name has no ANSI name; a path of 260 bytes is too long for a table row.
 TEST(Names, ANameConvertsExactlyOrFallsBackToItsShortName) {
     const std::tuple<const wchar_t*, const wchar_t*, const char*> names[] = {
-        {L"plain.txt", L"", "plain.txt"},
         {L"\u30bd\u8868.txt", L"", "\x83\x5c\x95\x5c.txt"},
         {L"\u03a9mega.txt", L"_MEG~SCN.TXT", "\x83\xb6mega.txt"},
         {L"caf\u00e9.txt", L"CAF_~CRT.TXT", "CAF_~CRT.TXT"},
@@ -264,7 +251,6 @@ TEST(Names, ANameConvertsExactlyOrFallsBackToItsShortName) {
         {L"dir.", L"DIR~1", "DIR~1"},
         {L"sp ", L"", nullptr},
         {L"emoji\U0001F600.txt", L"", nullptr},
-        {L"\ud55c\uad6d\uc5b4.txt", L"", nullptr},
     };
     for (const auto& [name, shortName, want] : names) {
         char out[kPathBytes];

@@ -8,38 +8,31 @@
 #include <string>
 #include <vector>
 
-#include "app/app.h"
 #include "support/wine_test.h"
 #include "ui/menu_parts.h"
 #include "ui/progress_parts.h"
+#include "ui/scale.h"
 #include "ui/ui.h"
 
 using namespace korval_test;
 
 namespace {
 
-int CurrentDpi() {
-    HDC screen = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
-    return dpi;
-}
-
 // Programs started while it lives draw at `dpi`: Wine reads the scale when a program starts, as
-// Windows does at sign-in. The scale this program started at comes back afterwards.
+// Windows does at sign-in. Whatever was set before comes back afterwards.
 struct DisplayScale {
-    explicit DisplayScale(DWORD dpi) { Set(dpi); }
+    explicit DisplayScale(DWORD dpi) {
+        DWORD size = sizeof before;
+        RegGetValueA(HKEY_CURRENT_USER, kKey, kValue, RRF_RT_REG_DWORD, nullptr, &before, &size);
+        Set(dpi);
+    }
     ~DisplayScale() { Set(before); }
     static void Set(DWORD dpi) {
-        RegSetKeyValueA(HKEY_CURRENT_USER, "Control Panel\\Desktop", "LogPixels", REG_DWORD, &dpi, sizeof dpi);
+        RegSetKeyValueA(HKEY_CURRENT_USER, kKey, kValue, REG_DWORD, &dpi, sizeof dpi);
     }
-    const DWORD before = static_cast<DWORD>(CurrentDpi());
+    static constexpr char kKey[] = "Control Panel\\Desktop", kValue[] = "LogPixels";
+    DWORD before = kDefaultDpi;  // what an unset value means
 };
-
-template <typename Function>
-Function Lookup(const char* module, const char* name) {
-    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleA(module), name)));
-}
 
 // What of `window` and the controls of `layouts` on it lies off (by more than the pixel that the scale
 // rounds) where a layout given at 96 DPI lands at `dpi`: the window as `own` from `origin`, each
@@ -47,6 +40,7 @@ Function Lookup(const char* module, const char* name) {
 std::string Misplaced(HWND window, POINT origin, const ControlLayout& own, const ControlLayout* layouts, int count,
                       int dpi) {
     std::string found;
+    const double scale = dpi / double{kDefaultDpi};
     POINT client = {0, 0};
     ClientToScreen(window, &client);
     for (int i = -1; i < count; ++i) {
@@ -57,7 +51,7 @@ std::string Misplaced(HWND window, POINT origin, const ControlLayout& own, const
         const LONG actual[] = {rect.left - from.x, rect.top - from.y, rect.right - from.x, rect.bottom - from.y};
         const int expected[] = {layout.x, layout.y, layout.x + layout.width, layout.y + layout.height};
         bool off = false;
-        for (int edge = 0; edge < 4; ++edge) off = off || std::fabs(actual[edge] - expected[edge] * dpi / 96.0) > 1;
+        for (int edge = 0; edge < 4; ++edge) off = off || std::fabs(actual[edge] - expected[edge] * scale) > 1;
         if (off) found += "#" + std::to_string(layout.id) + " at " + ::testing::PrintToString(actual) + "; ";
     }
     return found;
@@ -78,16 +72,13 @@ bool UsesCommonControls6(DWORD processId) {
     return found;
 }
 
-bool RunsUnderWine() {
-    return GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
-}
-
 // The option dialog's own place and size, from its top-left corner.
 constexpr ControlLayout kDialogLayout = {nullptr, 0, 0, 0, kDialogWidth, kDialogHeight, 0};
 
 // Stops every thread of the process, so that a window it would soon close stays to be measured.
 void Suspend(DWORD processId) {
-    auto suspend = Lookup<LONG(WINAPI*)(HANDLE)>("ntdll.dll", "NtSuspendProcess");
+    auto suspend = reinterpret_cast<LONG(WINAPI*)(HANDLE)>(
+        reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtSuspendProcess")));
     HANDLE process = OpenProcess(PROCESS_SUSPEND_RESUME, FALSE, processId);
     if (suspend != nullptr && process != nullptr) suspend(process);
     if (process != nullptr) CloseHandle(process);
@@ -122,7 +113,6 @@ TEST(DisplayScale, TheManifestDeclaresSystemsControlsScaleAndLongPathsButNoCodeP
 // sends the message, so the test sends it, to the dialog on Korval's template in this process.
 TEST(DisplayScale, TheOptionDialogLaysItselfOutAgainOnAMonitorOfAnotherScale) {
     Instance = GetModuleHandleA(nullptr);
-    MenuPlacement = {PlacementMode::Center, 0, 0};
     HMODULE resources = LoadLibraryExA((BinFolder() + "Korval.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     HWND dialog = CreateDialogParamA(resources, "OPTION", nullptr, OptionDialogProc, 0);
     ASSERT_NE(dialog, nullptr);
@@ -132,18 +122,19 @@ TEST(DisplayScale, TheOptionDialogLaysItselfOutAgainOnAMonitorOfAnotherScale) {
         LOGFONTA font = {};
         GetObjectA(reinterpret_cast<HFONT>(SendDlgItemMessageA(dialog, kScopeLabelId, WM_GETFONT, 0, 0)), sizeof font,
                    &font);
-        EXPECT_EQ(Misplaced(dialog, {suggested.left, suggested.top}, kDialogLayout, kDialogControls, kDialogControlCount, dpi) + "font " + std::to_string(font.lfHeight),
-                  "font " + std::to_string(MulDiv(kDialogFontHeight, dpi, 96)))
+        const POINT corner = {suggested.left, suggested.top};
+        EXPECT_EQ(Misplaced(dialog, corner, kDialogLayout, kDialogControls, kDialogControlCount, dpi) + "font " +
+                      std::to_string(font.lfHeight),
+                  "font " + std::to_string(ScaleTo(kDialogFontHeight, dpi)))
             << "at " << dpi << " DPI";
     }
     DestroyWindow(dialog);
 }
 
-// At 150 and 200 %: the option dialog, opened by the switch at the screen centre, with common
-// controls 6 loaded; on OK, the progress window of a long run, stopped to be measured, centred where
-// the dialog's corner showed the centre to be; and the dialog at "@menu=MAX,100", where MAX is the
+// At 150 and 200 %: the option dialog, opened by the switch with its corner at the screen centre,
+// with common controls 6 loaded; on OK, the progress window of a long run, stopped to be measured,
+// centred where the dialog's corner showed the centre to be; and the dialog at "@menu=MAX,100", where MAX is the
 // screen's edge, which no scale moves, and the number a 96-DPI position, placed as the menu is.
-// Windows reads the scale only at sign-in, so there only the current one is tried.
 TEST(DisplayScale, WindowsControlsAndTheMenuPlaceAreToScale) {
     TempDir tree;
     std::vector<std::string> names = {"big\\hit.txt"};
@@ -152,20 +143,16 @@ TEST(DisplayScale, WindowsControlsAndTheMenuPlaceAreToScale) {
     const std::string folder = " \"" + tree / "big" + "\"";
     std::string longRun = "/#k=ctl /#f=\"Text\" /#e1";
     for (int i = 0; i < 100; ++i) longRun += folder;
-    auto settings = [](const std::string& system) {
-        return "[system]\r\n" + system + "\r\n%end\r\n[filter]\r\nText\r\n>.txt\r\n%end\r\n";
-    };
-    for (int dpi : RunsUnderWine() ? std::vector<int>{144, 192} : std::vector<int>{CurrentDpi()}) {
+    for (int dpi : {144, 192}) {
         DisplayScale scale(static_cast<DWORD>(dpi));
         SCOPED_TRACE("at " + std::to_string(dpi) + " DPI");
-        KorvalInstall install(settings("@menu=center\r\n@sub\r\n@bar"));
+        KorvalInstall install("[system]\r\n@menu=center\r\n@sub\r\n@bar\r\n%end\r\n[filter]\r\nText\r\n>.txt\r\n%end\r\n");
         KorvalProcess run(install.exe(), longRun, install.folder());
         auto dialog = WaitForDialog(run.id());
         ASSERT_TRUE(dialog && dialog->optionDialog) << "no option dialog\n" << ScreenReport();
         RECT frame;
         GetWindowRect(dialog->window, &frame);
         const POINT centre = {frame.left, frame.top};
-        EXPECT_EQ(centre.x, GetSystemMetrics(SM_CXSCREEN) / 2);
         std::string found = Misplaced(dialog->window, centre, kDialogLayout, kDialogControls, kDialogControlCount, dpi);
         EXPECT_TRUE(UsesCommonControls6(run.id())) << "common controls 6 not loaded";
         PressButton(dialog->window, kOkButtonId);
@@ -173,16 +160,17 @@ TEST(DisplayScale, WindowsControlsAndTheMenuPlaceAreToScale) {
         ASSERT_NE(window, nullptr) << "no progress window\n" << ScreenReport();
         Suspend(run.id());
         ASSERT_TRUE(IsWindow(window)) << "the run ended before it could be stopped";
-        EXPECT_EQ(found + Misplaced(window, centre, {nullptr, 0, -kProgressLeftOfCentre, -kProgressAboveCentre, kProgressWidth,
-                                    kProgressHeight, 0}, kProgressControls, kProgressControlCount, dpi), "");
+        const ControlLayout own = {nullptr, 0, -kProgressLeftOfCentre, -kProgressAboveCentre, kProgressWidth,
+                                   kProgressHeight, 0};
+        EXPECT_EQ(found + Misplaced(window, centre, own, kProgressControls, kProgressControlCount, dpi), "");
 
-        WriteBytes(install.settingsPath(), settings("@menu=MAX,100"));
+        WriteBytes(install.settingsPath(), "[system]\r\n@menu=MAX,100\r\n%end\r\n[filter]\r\nText\r\n>.txt\r\n%end\r\n");
         KorvalProcess edgeRun(install.exe(), "/#k=ctl" + folder, install.folder());
         auto atEdge = WaitForDialog(edgeRun.id());
         ASSERT_TRUE(atEdge && atEdge->optionDialog) << "no option dialog\n" << ScreenReport();
         GetWindowRect(atEdge->window, &frame);
         EXPECT_EQ(std::vector<LONG>({frame.left, frame.top}),
-                  std::vector<LONG>({GetSystemMetrics(SM_CXSCREEN), 100 * dpi / 96}));
+                  std::vector<LONG>({GetSystemMetrics(SM_CXSCREEN), 100 * dpi / kDefaultDpi}));
         PressButton(atEdge->window, kCancelButtonId);
         ASSERT_TRUE(edgeRun.ExpectEnd().has_value());
     }
