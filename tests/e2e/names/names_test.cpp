@@ -22,7 +22,8 @@ using WidePaths = std::vector<std::wstring>;
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 constexpr DWORD kFoldersToo = FILE_FLAG_BACKUP_SEMANTICS;  // opens a folder as well as a file
 
-// Creates each file of `paths` with its missing folders, through the prefix that keeps every name
+// Creates each file of `paths` (full paths from a drive) with its missing folders, the first one
+// past the prefix and the drive ("\\?\C:\", 7 characters), through the prefix that keeps every name
 // as written and takes paths of any length.
 void MakeFiles(const WidePaths& paths) {
     for (const std::wstring& path : paths) {

@@ -86,8 +86,9 @@ void Suspend(DWORD processId) {
 
 }  // namespace
 
-// What Korval.exe declares, read back from its manifest resource.
-TEST(DisplayScale, TheManifestDeclaresSystemsControlsScaleAndLongPathsButNoCodePage) {
+// What Korval.exe declares, read back from its manifest resource. The common controls 6 that it
+// declares too are checked where they show: loaded in the running program.
+TEST(DisplayScale, TheManifestDeclaresSystemsScaleLongPathsAndLevelButNoCodePage) {
     HMODULE exe = LoadLibraryExA((BinFolder() + "Korval.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     HRSRC found = FindResourceA(exe, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));  // RT_MANIFEST
     ASSERT_NE(found, nullptr) << "no manifest of id 1";
