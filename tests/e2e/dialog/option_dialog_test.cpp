@@ -1,6 +1,5 @@
 // The option dialog in-process on Korval's "OPTION" template: placement, drags, drops, double clicks, right clicks.
 #include <windows.h>
-#include <shlobj.h>
 
 #include <atomic>
 #include <cstdio>
