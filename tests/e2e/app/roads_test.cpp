@@ -25,10 +25,10 @@ TEST(Roads, EachCommandLineTakesItsRoad) {
     const std::string untouched = "exit 0\nclipboard: untouched", menu = "menu\n" + untouched;
     // A message box is confirmed, the option dialog cancelled, and a menu closed with Esc unless
     // the row picks. Empty settings stand for a folder in place of the settings file.
+    // `before` is the clipboard at start.
     struct Case {
         const char* name;
-        std::string settings, arguments, seen;
-        std::string before = "untouched";  // the clipboard at start
+        std::string settings, arguments, seen, before = "untouched";
         void (*pick)(HWND) = nullptr;
         int answer = IDOK;
     } cases[] = {

@@ -35,18 +35,23 @@ std::string Targets(const Paths& paths) {
     return arguments;
 }
 
-// The expected lists come from the file system's own depth-first, pre-order enumeration.
-void Walk(const std::string& folder, bool allLevels, Paths* folders, Paths* files) {
+// The files below `folder`, at all levels or the top one, in the file system's own depth-first,
+// pre-order enumeration, which the expected lists follow; the folders are added to `folders`.
+Paths Walk(const std::string& folder, bool allLevels = true, Paths* folders = nullptr) {
+    Paths files;
     WIN32_FIND_DATAA entry;
     HANDLE search = FindFirstFileA((folder + "\\*.*").c_str(), &entry);
-    if (search == INVALID_HANDLE_VALUE) return;
-    do {
-        std::string name = entry.cFileName, path = folder + "\\" + name;
-        if (name == "." || name == "..") continue;
-        (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY ? folders : files)->push_back(path);
-        if (allLevels && (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) Walk(path, true, folders, files);
-    } while (FindNextFileA(search, &entry));
-    FindClose(search);
+    for (bool more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &entry)) {
+        const std::string name = entry.cFileName, path = folder + "\\" + name;
+        if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            files.push_back(path);
+        } else if (name != "." && name != "..") {
+            if (folders) folders->push_back(path);
+            if (allLevels) files = Join(files, Walk(path, true, folders));
+        }
+    }
+    if (search != INVALID_HANDLE_VALUE) FindClose(search);
+    return files;
 }
 
 // The files whose extension is among `extensions` (`listed`), or is not.
@@ -61,14 +66,13 @@ Paths Pick(const Paths& files, const Paths& extensions, bool listed) {
     return kept;
 }
 
+// `delivered` is the clipboard's text, `box` the one message box's text (empty for none), answered
+// with `answer`; `started` the program's arguments (empty: nothing starts).
 struct Row {
     const char* name;
-    std::string settings;
-    std::string arguments;
-    std::string delivered;                 // the clipboard's text
-    std::string box = "";                  // the one message box's text, empty for none
+    std::string settings, arguments, delivered, box = "";
     int answer = IDOK;
-    std::string started = "";              // the program's arguments; empty: nothing starts
+    std::string started = "";
     bool library = true;
 };
 
@@ -76,7 +80,6 @@ struct Row {
 
 TEST(FilterRun, EachRowDeliversExactlyItsBytes) {
     TempDir t;
-    Paths none;
     std::string p = t / "p", s = t / "s", w = t / "w", d = t / "d", r = t / "r", docs = t / "My Docs";
     MakeTree(t.path(), {"p\\b\\", "p\\b\\one.txt", "p\\b\\x\\", "p\\b\\x\\two.LOG", "p\\b\\x\\z", "p\\a\\",
                         "p\\a\\three.txt", "p\\four.bak", "My Docs\\", "b c.txt", "s\\z\\", "s\\z\\b.txt", "s\\z\\a.log",
@@ -117,24 +120,19 @@ TEST(FilterRun, EachRowDeliversExactlyItsBytes) {
     std::string limits[2];
     for (int extra : {0, 1}) {
         const std::string folder = t / ("limit" + std::to_string(extra));
-        Paths files;
         size_t used = Quoted(recorder).size() + 4;
         for (int i = 100; kCommandLineUnits - used - 1 > 250; ++i) {
             WriteBytes(folder + "\\" + Ansi(std::wstring(80, L'\u8868')) + std::to_string(i) + ".txt", "");
             used += Widen(folder).size() + 89;  // a blank, the folder, a backslash and 87 units
         }
         WriteBytes(folder + "\\" + std::string(kCommandLineUnits - used + extra - Widen(folder).size() - 6, 'z') + ".txt", "");
-        Walk(folder, true, &none, &files);
+        const Paths files = Walk(folder);
         limits[extra] = extra ? Lines(files) : "-x";
         for (const std::string& file : files) limits[extra] += extra ? "" : " " + file;
     }
-    Paths all = {p}, allFiles, top, topFiles, in = {p + "\\b"}, inFiles, manyFiles, longFiles;
-    Walk(p, true, &all, &allFiles);
-    Walk(p, false, &top, &topFiles);
-    Walk(p + "\\b", true, &in, &inFiles);
-    Walk(t / "many", true, &none, &manyFiles);
-    Walk(t / "long", true, &none, &longFiles);
-    Paths inAll = Join(inFiles, {p + "\\four.bak", p + "\\a\\three.txt"});
+    Paths all = {p}, top, in = {p + "\\b"};
+    const Paths allFiles = Walk(p, true, &all), topFiles = Walk(p, false, &top), inFiles = Walk(p + "\\b", true, &in);
+    const Paths manyFiles = Walk(t / "many"), inAll = Join(inFiles, {p + "\\four.bak", p + "\\a\\three.txt"});
     std::string filters = "Everything\r\n>.*\r\nFolders\r\n>Folder\r\nFoldersAndText\r\n>folder;.txt\r\n"
                           "Files\r\n>files\r\nText | Rec\r\n>.TXT;.log\r\nNotText\r\n>$.txt\r\n";
     std::string kinds = settings("", filters), sub = settings("@sub\r\n", filters), keep = settings("@bs\r\n", filters);
@@ -188,7 +186,7 @@ TEST(FilterRun, EachRowDeliversExactlyItsBytes) {
         {"/#e1, @bs", keep, "/#f=\"Everything\" /#e1" + quoting, Lines({docs + "\\", p + "\\a\\three.txt", t / "b c.txt"})},
         // Copied, then started with its own arguments alone, in Korval's folder.
         {"/#e2", kinds, "/#f=\"Text\" /#e2 " + Quoted(p + "\\a\\three.txt"), p + "\\a\\three.txt", "", IDOK, "-x in " + above},
-        {"too long for a program", sub, "/#f=\"Text\" " + Quoted(t / "long"), Lines(longFiles)},
+        {"too long for a program", sub, "/#f=\"Text\" " + Quoted(t / "long"), Lines(Walk(t / "long"))},
         {"the longest list a program takes", sub, "/#f=\"Text\" " + Quoted(t / "limit0"), kUntouched, "", IDOK, limits[0]},
         {"one unit more goes to the clipboard", sub, "/#f=\"Text\" " + Quoted(t / "limit1"), limits[1]},
         {"named entry: contents up to a zero byte", wordsRun, "/#r=\"Needle\" /#e1" + wq, Under(w, {"c.log", "a.txt", "early.txt"})},
