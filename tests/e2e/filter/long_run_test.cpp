@@ -8,11 +8,6 @@ using namespace korval_test;
 
 namespace {
 
-RECT PlaceOf(HWND window, int id) {
-    RECT place = {};
-    return GetWindowRect(GetDlgItem(window, id), &place), place;
-}
-
 // Waits until the progress window's count has been repainted `changes` times; false when the window
 // went or the deadline passed first.
 bool WaitForRepaints(HWND window, int changes) {
@@ -57,7 +52,8 @@ TEST(ProgressWindow, ShowsTheRunOnScreenAndMessagesSentMeanwhileNeitherRestartNo
     int first = -1, second = -1, filled = 0;
     ASSERT_TRUE(WaitUntil(kEndDeadline, [&] { return (first = ProgressCount(window)) > 10000 || !IsWindow(window); }) &&
                 first > 10000) << "the count stopped at " << first << "\n" << ScreenReport();
-    const RECT note = PlaceOf(window, kRightNoteId), bar = PlaceOf(window, kProgressBarId);
+    RECT note = {}, bar = {};
+    GetWindowRect(GetDlgItem(window, kRightNoteId), &note), GetWindowRect(GetDlgItem(window, kProgressBarId), &bar);
     const RECT barMiddle = {bar.left, (bar.top + bar.bottom) / 2, bar.right, (bar.top + bar.bottom) / 2 + 1};
     const std::vector<COLORREF> before = ScreenPixels(note);
     bool changed = false;
