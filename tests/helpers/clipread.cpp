@@ -10,10 +10,7 @@ int main(int argc, char** argv) {
     HANDLE data = GetClipboardData(CF_TEXT);
     const char* text = data ? static_cast<const char*>(GlobalLock(data)) : nullptr;
     FILE* out = text ? std::fopen(argv[1], "wb") : nullptr;
-    if (out != nullptr) {
-        std::fwrite(text, 1, std::strlen(text), out);
-        std::fclose(out);
-    }
+    if (out != nullptr) std::fwrite(text, 1, std::strlen(text), out), std::fclose(out);
     if (text != nullptr) GlobalUnlock(data);
     CloseClipboard();
     return out != nullptr ? 0 : 1;

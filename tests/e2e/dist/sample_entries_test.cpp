@@ -10,10 +10,9 @@ TEST(SampleEntries, EachEntryDeliversWhatItsLabelSays) {
     TempDir tree;
     MakeTree(tree.path(), {"sub\\", "a.txt", "c.csv", "d.jpg", "e.png", "f.zip", "i.tmp", "j.bak", "copy.log",
                            "2026-11-30.log", "sub\\l.md"});
-    WriteBytes(tree / "b.doc", "社外秘のパスワード");
-    WriteBytes(tree / "g.cpp", "// Copyright 2026\r\n");
-    WriteBytes(tree / "h.h", "// 著作権表示\r\n");
-    WriteBytes(tree / "s.ini", "password=1\r\n");
+    const char* contents[][2] = {{"b.doc", "社外秘のパスワード"}, {"g.cpp", "// Copyright 2026\r\n"}, {"h.h", "// 著作権表示\r\n"},
+                                 {"s.ini", "password=1\r\n"}};
+    for (const auto& [name, bytes] : contents) WriteBytes(tree / name, bytes);
     KorvalInstall install(ReadBytes(BinFolder() + "dist\\Korval.ini").value_or(""));
     install.CopyRegexpLibrary();
     // "@sub" and "@sort=1": the whole tree, files sorted by folder, extension and name, and a list
@@ -28,12 +27,10 @@ TEST(SampleEntries, EachEntryDeliversWhatItsLabelSays) {
         {"r名前にコピーを含む", "copy.log"}, {"r名前に日付", "2026-11-30.log"}, {"r中身にパスワード", "b.doc s.ini"},
         {"r中身に著作権表示なし", "j.bak c.csv b.doc s.ini d.jpg 2026-11-30.log copy.log e.png i.tmp a.txt f.zip sub\\l.md"}};
     for (const auto& [entry, names] : rows) {
-        const std::string option = "/#" + entry.substr(0, 1) + "=\"" + entry.substr(1) + "\"";
         std::string expected, name;
-        for (std::istringstream in(names); in >> name;) {
-            expected += (expected.empty() ? "" : "\r\n") + (name == "." ? tree.path() : tree / name);
-        }
+        for (std::istringstream in(names); in >> name;) expected += "\r\n" + (name == "." ? tree.path() : tree / name);
         ClearClipboard();
-        EXPECT_EQ(install.Run(option + " /#e1 " + Quoted(tree.path())), "exit 0\nclipboard: " + expected) << option;
+        EXPECT_EQ(install.Run("/#" + entry.substr(0, 1) + "=\"" + entry.substr(1) + "\" /#e1 " + Quoted(tree.path())),
+                  "exit 0\nclipboard: " + expected.substr(2)) << entry;
     }
 }

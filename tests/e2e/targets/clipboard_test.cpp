@@ -9,19 +9,14 @@ namespace {
 // program does while an English keyboard layout is active: the system then makes the CF_TEXT
 // beside it with that locale's code page, which lacks every Japanese character.
 void SetWideTextUnderEnglishLayout(const std::string& text) {
-    std::wstring wide(text.size() + 1, L'\0');
-    wide.resize(static_cast<size_t>(MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, &wide[0],
-                                                            static_cast<int>(wide.size()))));
-    HGLOBAL unicode = GlobalAlloc(GHND, wide.size() * sizeof(wchar_t)), locale = GlobalAlloc(GHND, sizeof(LCID));
-    std::memcpy(GlobalLock(unicode), wide.data(), wide.size() * sizeof(wchar_t));
+    const std::wstring wide = Widen(text);
+    const size_t bytes = (wide.size() + 1) * sizeof(wchar_t);
+    HGLOBAL unicode = GlobalAlloc(GHND, bytes), locale = GlobalAlloc(GHND, sizeof(LCID));
+    std::memcpy(GlobalLock(unicode), wide.c_str(), bytes);
     *static_cast<LCID*>(GlobalLock(locale)) = MAKELCID(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), SORT_DEFAULT);
-    GlobalUnlock(unicode);
-    GlobalUnlock(locale);
+    GlobalUnlock(unicode), GlobalUnlock(locale);
     ASSERT_TRUE(WaitUntil(kClipboardDeadline, [] { return OpenClipboard(nullptr) != FALSE; })) << ScreenReport();
-    EmptyClipboard();
-    SetClipboardData(CF_UNICODETEXT, unicode);
-    SetClipboardData(CF_LOCALE, locale);
-    CloseClipboard();
+    EmptyClipboard(), SetClipboardData(CF_UNICODETEXT, unicode), SetClipboardData(CF_LOCALE, locale), CloseClipboard();
     ASSERT_NE(ClipboardText().value_or(text), text) << "the system made CF_TEXT in the system's code page";
 }
 
