@@ -1,19 +1,11 @@
 // Test support for in-process and end-to-end tests of Korval under Wine.
 #include "support/wine_test.h"
 
-#include <gtest/gtest.h>
 #include <shlobj.h>
-#include <shlwapi.h>
 #include <tlhelp32.h>
 
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <fstream>
 #include <iterator>
-
-#include "ui/menu_parts.h"
-#include "ui/progress_parts.h"
 
 namespace korval_test {
 
@@ -216,8 +208,6 @@ std::wstring Widen(const std::string& ansi) {
 std::string Ansi(const std::wstring& wide) { return FromWide(CP_ACP, wide); }
 std::string Narrow(const std::wstring& wide) { return FromWide(CP_UTF8, wide); }
 std::string Utf8(const std::string& ansi) { return Narrow(Widen(ansi)); }
-std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
-std::wstring Quoted(const std::wstring& text) { return L"\"" + text + L"\""; }
 
 std::string Lines(const std::vector<std::string>& lines) {
     std::string text;
@@ -322,7 +312,6 @@ std::optional<std::string> KorvalInstall::RecordedLine(int index) const {
 }
 
 std::optional<std::string> KorvalInstall::RecordedCommandLine() const { return RecordedLine(0); }
-std::optional<std::string> KorvalInstall::RecordedFolder() const { return RecordedLine(1); }
 
 // The recorder writes record-wide.txt before record.txt.
 std::optional<std::wstring> KorvalInstall::RecordedWideCommandLine() const {
@@ -342,7 +331,7 @@ std::string KorvalInstall::EndOfRun(std::optional<DWORD> exitCode) const {
     std::string seen = (exitCode ? "exit " + std::to_string(*exitCode) : std::string("no end")) + "\nclipboard: " +
                        ClipboardText().value_or("(no text)");
     if (RecorderStarted()) {
-        const std::string line = RecordedCommandLine().value_or(""), folder = RecordedFolder().value_or("");
+        const std::string line = RecordedCommandLine().value_or(""), folder = RecordedLine(1).value_or("");
         const std::string own = Quoted(dir_ / "recorder.exe");
         seen += "\nstarted:" + (line.rfind(own, 0) == 0 ? line.substr(own.size()) : " " + line) +
                 (folder == dir_.path() ? "" : " in " + folder);
@@ -558,10 +547,6 @@ int ProgressCount(HWND window) {
     return note.size() > head.size() && note.rfind(head, 0) == 0 ? std::atoi(note.c_str() + head.size()) : -1;
 }
 
-void PressButton(HWND dialog, int id) {
-    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
-}
-
 HWND WaitForPopupMenu(DWORD milliseconds) {
     HWND menu = nullptr;
     WaitUntil(milliseconds, [&] { return (menu = TrackedMenu(0)) != nullptr; });
@@ -571,10 +556,6 @@ HWND WaitForPopupMenu(DWORD milliseconds) {
 bool WaitForPopupMenuToClose(HWND menu, DWORD milliseconds) {
     return WaitUntil(milliseconds, [menu] { return !Tracked(menu); });
 }
-
-void KeyDown(WORD key) { keybd_event(static_cast<BYTE>(key), 0, 0, 0); }
-void KeyUp(WORD key) { keybd_event(static_cast<BYTE>(key), 0, KEYEVENTF_KEYUP, 0); }
-void TapKey(WORD key) { KeyDown(key), KeyUp(key); }
 
 HeldKey::HeldKey(WORD key) : key_(key) {
     // The display's names of the modifiers; other keys only Wine needs to see.
@@ -618,8 +599,6 @@ HeldKey::~HeldKey() {
     }
     KeyUp(key_);
 }
-
-void ParkPointer() { SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1); }
 
 bool WaitForFirstItemHighlighted(HWND menu, DWORD milliseconds) {
     RECT place = {};

@@ -8,12 +8,28 @@
 
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <shlwapi.h>
 
 #include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <functional>
+#include <map>
+#include <memory>
 #include <optional>
+#include <set>
 #include <string>
+#include <thread>
+#include <tuple>
 #include <vector>
+
+#include "common/tables.h"
+#include "common/text.h"
+#include "ui/menu_parts.h"
+#include "ui/progress_parts.h"
+#include "ui/ui.h"
 
 namespace korval_test {
 
@@ -33,8 +49,8 @@ std::wstring Widen(const std::string& ansi);
 std::string Ansi(const std::wstring& wide);
 std::string Narrow(const std::wstring& wide);
 std::string Utf8(const std::string& ansi);
-std::string Quoted(const std::string& text);
-std::wstring Quoted(const std::wstring& text);
+inline std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+inline std::wstring Quoted(const std::wstring& text) { return L"\"" + text + L"\""; }
 // Lines joined by CR LF, and a text split at CR LF.
 std::string Lines(const std::vector<std::string>& lines);
 template <typename Char>
@@ -96,7 +112,6 @@ public:
     // What the recorder wrote to record.txt beside it. The recorder writes the whole record at
     // once; a record that does not come within kEndDeadline is a test failure.
     std::optional<std::string> RecordedCommandLine() const;
-    std::optional<std::string> RecordedFolder() const;
     // The recorder's wide command line, from record-wide.txt beside it, written before record.txt.
     std::optional<std::wstring> RecordedWideCommandLine() const;
     // Whether a recorder of this folder has written its record, once every program started from
@@ -115,7 +130,7 @@ public:
                     const std::function<void(HWND menu)>& pick = nullptr) const;
     std::string Run(const std::wstring& arguments, int answer = IDOK,
                     const std::function<void(HWND menu)>& pick = nullptr) const;
-    // The end of a run as Run says it, for a test that drives the run itself: "exit N" (from
+    // The end of a run as Run says it: "exit N" (from
     // `exitCode`, "no end" without one), "clipboard: TEXT" and "started: ...".
     std::string EndOfRun(std::optional<DWORD> exitCode) const;
 
@@ -203,7 +218,9 @@ HWND WaitForProgressWindow(KorvalProcess& process);
 // The count in the progress window's note "検索N件", or -1 when the note does not have that form.
 int ProgressCount(HWND window);
 // Presses the button with the given identifier (IDOK, IDYES, IDNO, ...) of a dialog.
-void PressButton(HWND dialog, int id);
+inline void PressButton(HWND dialog, int id) {
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
 // Waits for a popup menu (class #32768) that takes keys and clicks: shown, captured by its
 // thread's menu loop, and that thread in the foreground. Null when `milliseconds` passed first.
 HWND WaitForPopupMenu(DWORD milliseconds = kWindowDeadline);
@@ -215,9 +232,9 @@ std::string WindowText(HWND window);
 std::vector<COLORREF> ScreenPixels(const RECT& place);
 
 // Synthesized input, which reaches Wine but not the display: hold Shift, Ctrl and Alt with HeldKey.
-void TapKey(WORD key);
-void KeyDown(WORD key);
-void KeyUp(WORD key);
+inline void KeyDown(WORD key) { keybd_event(static_cast<BYTE>(key), 0, 0, 0); }
+inline void KeyUp(WORD key) { keybd_event(static_cast<BYTE>(key), 0, KEYEVENTF_KEYUP, 0); }
+inline void TapKey(WORD key) { KeyDown(key), KeyUp(key); }
 
 // Holds a key down for its lifetime; Shift, Ctrl and Alt on the display as well. Wine takes their
 // state from the display whenever a window of a program opens or the pointer enters one, and
@@ -243,7 +260,7 @@ private:
 // Moves the pointer to the screen's bottom-right corner, where no window of the tests opens: a
 // window that opens under the pointer would take its hover for a pick, and the display hands the
 // keys it holds to the window under the pointer.
-void ParkPointer();
+inline void ParkPointer() { SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1); }
 // Waits until `menu` shows its first item highlighted on screen, as Korval highlights it once the
 // menu takes keys; false when `milliseconds` passed first.
 bool WaitForFirstItemHighlighted(HWND menu, DWORD milliseconds = kWindowDeadline);
@@ -253,3 +270,6 @@ bool WaitForFirstItemHighlighted(HWND menu, DWORD milliseconds = kWindowDeadline
 void Click(HWND window, WORD button);
 
 }  // namespace korval_test
+
+// Every test program names the support unqualified.
+using namespace korval_test;

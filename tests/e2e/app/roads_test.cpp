@@ -3,9 +3,6 @@
 // file that cannot be read stops it.
 
 #include "support/wine_test.h"
-#include "ui/menu_parts.h"
-
-using namespace korval_test;
 
 // Shift+Enter picks the first item, which Korval highlights.
 void ShiftEnter(HWND menu) {

@@ -1,18 +1,6 @@
 // The option dialog in-process on Korval's "OPTION" template: placement, drags, drops, double clicks, right clicks.
-#include <windows.h>
 
-#include <atomic>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
-#include <thread>
-
-#include "common/tables.h"
 #include "support/wine_test.h"
-#include "ui/menu_parts.h"
-#include "ui/ui.h"
-
-using namespace korval_test;
 
 class OptionDialog : public ::testing::Test {
 protected:

@@ -4,8 +4,6 @@
 
 #include "support/wine_test.h"
 
-using namespace korval_test;
-
 TEST(SampleEntries, EachEntryDeliversWhatItsLabelSays) {
     TempDir tree;
     MakeTree(tree.path(), {"sub\\", "a.txt", "c.csv", "d.jpg", "e.png", "f.zip", "i.tmp", "j.bak", "copy.log",

@@ -1,13 +1,7 @@
 // Filter runs of a real Korval.exe on real trees, one row each: the exact bytes it delivers to the
 // clipboard or hands to a started program, and the boxes it shows on the way.
-#include <windows.h>
-#include <shlwapi.h>
-
-#include <memory>
 
 #include "support/wine_test.h"
-
-using namespace korval_test;
 
 namespace {
 

@@ -1,12 +1,6 @@
 // Korval.exe's popup menu from outside: what each way of picking delivers, the messages, and Drop.
 
-#include <cstdio>
-#include <cstdlib>
-
 #include "support/wine_test.h"
-#include "ui/menu_parts.h"
-
-using namespace korval_test;
 
 // Each row picks with `keys` (a mouse button clicks the middle of the menu, which then holds a
 // single item) while `held` is down. A message expected meanwhile is read and answered once the

@@ -1,19 +1,9 @@
 // Names the code page cannot hold and paths of 260 bytes or more, through every road a path takes in
 // and out of Korval.exe: each delivered line opens the very file it stands for, and the wide outputs
 // carry the true names.
-#include <windows.h>
-
-#include <map>
-#include <set>
-#include <tuple>
 
 #include "common/names.h"
-#include "common/tables.h"
 #include "support/wine_test.h"
-#include "ui/menu_parts.h"
-#include "ui/ui.h"
-
-using namespace korval_test;
 
 namespace {
 

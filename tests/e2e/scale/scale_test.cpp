@@ -1,20 +1,12 @@
-// Korval at 150 and 200 % display scale: the manifest it carries, common controls 6 in the
-// running program, and its option dialog, progress window and explicit menu place to scale.
-#include <gtest/gtest.h>
-#include <windows.h>
+// Korval at 150 and 200 % display scale: common controls 6 in the running program, as its manifest
+// asks, and its option dialog, progress window and explicit menu place to scale.
+#include "support/wine_test.h"
+
 #include <tlhelp32.h>
 
 #include <cmath>
-#include <string>
-#include <vector>
 
-#include "support/wine_test.h"
-#include "ui/menu_parts.h"
-#include "ui/progress_parts.h"
 #include "ui/scale.h"
-#include "ui/ui.h"
-
-using namespace korval_test;
 
 namespace {
 
@@ -85,29 +77,6 @@ void Suspend(DWORD processId) {
 }
 
 }  // namespace
-
-// What Korval.exe declares, read back from its manifest resource. The common controls 6 that it
-// declares too are checked where they show: loaded in the running program.
-TEST(DisplayScale, TheManifestDeclaresSystemsScaleLongPathsAndLevelButNoCodePage) {
-    HMODULE exe = LoadLibraryExA((BinFolder() + "Korval.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    HRSRC found = FindResourceA(exe, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));  // RT_MANIFEST
-    ASSERT_NE(found, nullptr) << "no manifest of id 1";
-    const std::string manifest(static_cast<const char*>(LockResource(LoadResource(exe, found))),
-                               SizeofResource(exe, found));
-    const char* const declared[] = {
-        // The systems: Windows 7, 8, 8.1, and 10 and 11.
-        "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}", "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}",
-        "{1f676c76-80e1-4239-95bb-83d0f6d0da78}", "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}",
-        "<dpiAwareness xmlns=\"http://schemas.microsoft.com/SMI/2016/WindowsSettings\">PerMonitorV2, PerMonitor, "
-        "System</dpiAwareness>",
-        "<dpiAware xmlns=\"http://schemas.microsoft.com/SMI/2005/WindowsSettings\">true/pm</dpiAware>",
-        "<longPathAware xmlns=\"http://schemas.microsoft.com/SMI/2016/WindowsSettings\">true</longPathAware>",
-        "<requestedExecutionLevel level=\"asInvoker\"",
-    };
-    for (const char* declaration : declared) EXPECT_NE(manifest.find(declaration), std::string::npos) << declaration;
-    EXPECT_EQ(manifest.find("activeCodePage"), std::string::npos) << "the system code page must stay";
-    FreeLibrary(exe);
-}
 
 // Moved to a monitor of another scale, the option dialog lays itself out again at the corner the
 // system suggests, with its font at the new scale. Wine has one scale for all monitors and never

@@ -1,38 +1,14 @@
 // Targets from the real clipboard, and the launcher's fallback to the shell, observed through real processes.
 #include "unit/settings/fixture.h"
 
-#include <cstring>
-
-namespace {
-
-// Puts `text` on the clipboard as CF_UNICODETEXT alone, marked with the English (US) locale, as a
-// program does while an English keyboard layout is active: the system then makes the CF_TEXT
-// beside it with that locale's code page, which lacks every Japanese character.
-void SetWideTextUnderEnglishLayout(const std::string& text) {
-    const std::wstring wide = Widen(text);
-    const size_t bytes = (wide.size() + 1) * sizeof(wchar_t);
-    HGLOBAL unicode = GlobalAlloc(GHND, bytes), locale = GlobalAlloc(GHND, sizeof(LCID));
-    std::memcpy(GlobalLock(unicode), wide.c_str(), bytes);
-    *static_cast<LCID*>(GlobalLock(locale)) = MAKELCID(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), SORT_DEFAULT);
-    GlobalUnlock(unicode), GlobalUnlock(locale);
-    ASSERT_TRUE(WaitUntil(kClipboardDeadline, [] { return OpenClipboard(nullptr) != FALSE; })) << ScreenReport();
-    EmptyClipboard(), SetClipboardData(CF_UNICODETEXT, unicode), SetClipboardData(CF_LOCALE, locale), CloseClipboard();
-    ASSERT_NE(ClipboardText().value_or(text), text) << "the system made CF_TEXT in the system's code page";
-}
-
-}  // namespace
-
 TEST(ClipboardTargets, TextLinesFileListsAndNothingUsable) {
     TempDir tree;
-    MakeTree(tree.path(), {"dir a\\", "ソ\\", "ソ\\a.txt", "file.txt", "two words.txt"});
+    MakeTree(tree.path(), {"dir a\\", "ソ\\", "file.txt", "two words.txt"});
     const std::string so = tree / "ソ", dir = tree / "dir a", file = tree / "file.txt", two = tree / "two words.txt";
-    const std::string soFile = tree / "ソ\\a.txt";
     const std::tuple<const char*, std::function<void()>, Paths, Paths> cases[] = {
         {"text lines: CR LF, blanks around, a ソ folder with its backslash",
          [&] { SetClipboardText("  " + two + " \r\n" + dir + "\r\n\r\n\t" + so + "\\\r\n" + file + "x\r\n" + file); },
          {dir, so}, {two, file}},
-        {"wide text is read, not the ANSI text the system made from it",
-         [&] { SetWideTextUnderEnglishLayout(soFile + "\r\n" + dir); }, {dir}, {soFile}},
         {"a file list wins over text", [&] { SetClipboardFiles({file, file + "x", dir, "Z:\\", so}, true, two); },
          {dir, "Z:", so}, {file}},
         {"a file list stops at 1000 entries", [&] { SetClipboardFiles(Paths(1005, file)); }, {}, Paths(1000, file)},
@@ -56,4 +32,33 @@ TEST(OpenWithProgram, WithoutTheProgramTheShellOpensTheDocument) {
     // The document is itself a program here, so that the shell's opening of it can be seen.
     OpenWithProgram((install.folder() + "\\no-such-editor.exe").c_str(), install.InstallRecorder().c_str());
     EXPECT_TRUE(install.RecordedCommandLine().has_value()) << "the document was not opened";
+}
+
+// While another program holds the clipboard open, the copy fails: nothing is reported copied, and
+// the program that was to start after the copy is not started.
+TEST(ClipboardDelivery, AClipboardHeldOpenElsewhereIsNoCopy) {
+    TempDir tree;
+    MakeTree(tree.path(), {"a.txt"});
+    KorvalInstall install("");
+    WriteBytes(install.settingsPath(), "[filter]\r\nText | Rec\r\n>.txt\r\n%end\r\n[exec]\r\n" +
+                                           install.InstallRecorder() + " | Rec\r\n%end\r\n");
+    SetClipboardText("untouched");
+    HANDLE opened = CreateEventA(nullptr, TRUE, FALSE, nullptr), ended = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    // Held by a window: Wine lets any thread open a clipboard that is open without one.
+    std::thread holder([&] {
+        HWND owner = CreateWindowA("STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+        if (WaitUntil(kClipboardDeadline, [&] { return OpenClipboard(owner) != FALSE; })) SetEvent(opened);
+        WaitForSingleObject(ended, INFINITE);
+        CloseClipboard();
+        DestroyWindow(owner);
+    });
+    const bool held = WaitForSingleObject(opened, kClipboardDeadline) == WAIT_OBJECT_0;
+    std::optional<DWORD> code;
+    if (held) code = KorvalProcess(install.exe(), "/#f=\"Text\" /#e1 /#e2 " + Quoted(tree / "a.txt"), install.folder()).ExpectEnd();
+    SetEvent(ended);
+    holder.join();
+    ASSERT_TRUE(held) << "the test could not open the clipboard\n" << ScreenReport();
+    EXPECT_EQ(install.EndOfRun(code), "exit 0\nclipboard: untouched");
+    CloseHandle(opened);
+    CloseHandle(ended);
 }

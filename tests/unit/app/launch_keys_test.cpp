@@ -2,10 +2,7 @@
 // target folders, Ctrl the option dialog, "/#k=sft" and "/#k=ctl" reverse them, "@sub" wins.
 
 #include "app/app.h"
-#include "common/tables.h"
 #include "support/wine_test.h"
-
-using namespace korval_test;
 
 // A main window created as the program creates it, with the keys down in this thread's key state;
 // returns InsideFolders, OpenOptionDialog and AllLevels as digits, and destroys the window again.

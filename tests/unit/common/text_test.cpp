@@ -1,6 +1,5 @@
 // The shared text helpers in Shift-JIS: path splitting, name equality, safe cuts, filter kinds.
 
-#include "common/text.h"
 #include "support/wine_test.h"
 
 TEST(SplitPath, CutsDriveFolderBaseAndExtensionRespectingDoubleByteCharacters) {

@@ -1,10 +1,7 @@
 // KorvalSetup plans one safely named shortcut per entry of the settings.
 
-#include "common/tables.h"
 #include "setup/setup.h"
 #include "support/wine_test.h"
-
-using namespace korval_test;
 
 // The entries' shortcuts: names the file system takes, no two alike, none for a label Korval could not find.
 TEST(SetupPlan, OneSafelyNamedDistinctShortcutPerEntryKorvalCanFind) {

@@ -2,15 +2,12 @@
 #pragma once
 
 #include <sstream>
-#include <tuple>
 
-#include "common/tables.h"
 #include "settings/sections.h"
 #include "settings/settings.h"
 #include "support/wine_test.h"
 #include "targets/targets.h"
 
-using namespace korval_test;
 using Paths = std::vector<std::string>;
 using Strings = std::initializer_list<std::string>;
 

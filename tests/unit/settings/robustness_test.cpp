@@ -1,10 +1,7 @@
 // Generated, mutated and extreme settings texts never leave the tables broken.
 
-#include <cstdlib>
-#include <cstring>
 #include <random>
 
-#include "common/text.h"
 #include "fixture.h"
 
 // KORVAL_FUZZ_SEED and KORVAL_FUZZ_INPUTS run other and longer series than the one CI runs.

@@ -1,7 +1,5 @@
 // Reading the settings: the file chosen, its scan, each section's lines, program path resolution and macros.
-#include <windows.h>
 #include <shlobj.h>
-#include <shlwapi.h>
 
 #include "fixture.h"
 

@@ -1,11 +1,6 @@
 // The popup menu's items in every switch state, where it opens, and when the key-release wait warns.
 
-#include <cstring>
-#include <tuple>
-
-#include "common/tables.h"
 #include "support/wine_test.h"
-#include "ui/menu_parts.h"
 
 // One line per item, "identifier text", with " *" after a check mark; a separator's text is "-".
 std::string BuildAndRead(int fixedOnly) {
