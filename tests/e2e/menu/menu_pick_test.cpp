@@ -47,6 +47,9 @@ TEST(MenuPick, EachPickDeliversWhereItShould) {
         lost = false;
         std::string seen;  // what went wrong while the menu was picked from
         auto pick = [&](HWND menu) {
+            // Taken while the menu is up: once a key has closed it, the window may be gone.
+            DWORD id = 0;
+            GetWindowThreadProcessId(menu, &id);
             // Enter and Up start from the first item, which Korval highlights; the key is held while
             // the pointer is parked, away from Korval's windows.
             if ((c.keys.front() == VK_RETURN || c.keys.front() == VK_UP) && !WaitForFirstItemHighlighted(menu)) {
@@ -57,8 +60,6 @@ TEST(MenuPick, EachPickDeliversWhereItShould) {
             for (WORD key : c.keys) (key == VK_LBUTTON || key == VK_RBUTTON) ? Click(menu, key) : TapKey(key);
             // Held keys are read once the menu has closed; a message comes while they are still down,
             // and none will once Wine has let go of the key. The driver answers it once they are up.
-            DWORD id = 0;
-            GetWindowThreadProcessId(menu, &id);
             if (*c.message ? !WaitUntil(kWindowDeadline, [&] { return WaitForDialog(id, 0) || (held && held->Lost()); })
                            : !WaitForPopupMenuToClose(menu)) {
                 seen += (*c.message ? "no message came" : "the menu stayed") +
