@@ -1,5 +1,5 @@
-// Where a content search's subject ends, at every offset of the scan's steps: no run from outside
-// places a zero byte at each of them.
+// The engine's parts that no run from outside pins down: where a content search's subject ends, at
+// every offset of the scan's steps, and a sort key built over an earlier, longer one.
 #include "filter/engine.h"
 #include "support/wine_test.h"
 
@@ -18,4 +18,12 @@ TEST(SubjectLength, EndsAtTheFirstZeroByteOrTheEnd) {
     }
     std::string tail("abc\0", 4);
     EXPECT_EQ(SubjectLength(tail.data(), 3), 3u) << "a byte past the given length was read";
+}
+
+// Sort keys are built over the keys of earlier rows: a key ends where its own parts end.
+TEST(SortKey, EndsWhereItsPartsEnd) {
+    char clean[kRowBytes] = {}, dirty[kRowBytes];
+    std::memset(dirty, 'z', sizeof dirty - 1), dirty[sizeof dirty - 1] = '\0';
+    for (char* key : {clean, dirty}) BuildSortKey("C:\\a\\b.txt", kSortModeName, false, key);
+    EXPECT_STREQ(dirty, clean) << "a key built over a longer one keeps its tail";
 }
