@@ -92,6 +92,10 @@ void ClickToFront(HWND window) {
     ParkPointer();
 }
 
+// Presses Esc for 50 ms, as a quick tap does: the length of the press is the input itself, not a
+// wait for a state.
+void TapEsc() { KeyDown(VK_ESCAPE), Sleep(50), KeyUp(VK_ESCAPE); }
+
 }  // namespace
 
 // Esc held during a long run ends it at once, with nothing delivered, started or shown: a run
@@ -164,14 +168,14 @@ TEST(StopKey, EscEndsALongRunUnlessHeldSinceTheStartOrPressedInAnotherProgram) {
     window = WaitForProgressWindow(*process);
     ASSERT_TRUE(window != nullptr && WaitForRepaints(window, 1)) << "the run did not start\n" << ScreenReport();
     ClickToFront(other);
-    KeyDown(VK_ESCAPE), Sleep(50), KeyUp(VK_ESCAPE);
+    TapEsc();
     // Wine answers a key's state from what it read last for 50 ms after each reading, and no state
     // shows when that has passed: wait past it, and the next file shows that the run has read the
     // key since the tap.
     Sleep(2 * kWineKeyStateCacheMilliseconds);
     EXPECT_TRUE(WaitForRepaints(window, 2)) << "an Esc in another program's window stopped the run\n" << ScreenReport();
     ClickToFront(starting);
-    KeyDown(VK_ESCAPE), Sleep(50), KeyUp(VK_ESCAPE);
+    TapEsc();
     expectStopped("a tap in the starting window");
     DestroyWindow(other);
     DestroyWindow(starting);
