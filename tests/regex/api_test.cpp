@@ -119,7 +119,7 @@ TEST(Api, ReusesTheHandleOnlyForTheSameTextAndReleasesIt) {
   EXPECT_EQ(Call("m/b/", subject, &compiled, message), 1);
   EXPECT_EQ(bregexp::MatchExpression("m/b/", subject.data(), subject.data() + 2, &compiled, message), 0);
   EXPECT_EQ(bregexp::MatchExpression("m/b/", subject.data() + 2, subject.data(), &compiled, message), -1);
-  EXPECT_EQ(bregexp::MatchExpression("m/b/", nullptr, nullptr, &compiled, message), -1);
+  EXPECT_EQ(bregexp::MatchExpression("m/b/", nullptr, subject.data() + 3, &compiled, message), -1);
   EXPECT_EQ(bregexp::MatchExpression(nullptr, subject.data(), subject.data() + 3, &compiled, message), -1);
   EXPECT_EQ(bregexp::MatchExpression("m/b/", subject.data(), subject.data() + 3, nullptr, message), -1);
   bregexp::Free(compiled);

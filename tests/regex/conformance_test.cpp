@@ -27,7 +27,7 @@ TEST(Conformance, FlagsBlankSpaceAndTheOperatorForm) {
     }
   }
   for (const char* text : {"m_a b_", "m_a b_i", "m a b ", "m0a b0", "m /a b/", "m_a b_ ", "(?^)a b", "(?^-i)a b",
-                           "(?-)a b", "(?i-)a b", "(?x-x)a b", "(?)a b", "(?--i)a b", "(?i-i)A b"}) {
+                           "(?-)a b", "(?i-)a b", "(?x-x)a b", "(?)a b", "(?--i)a b", "(?i-i)A b", "/a b/ x"}) {
     cases.push_back({text, subjects});
   }
   ExpectAgreementWithPerl(cases);
@@ -71,7 +71,8 @@ TEST(Conformance, NewEscapesFalseRangesAndBraces) {
       "^\\10$", "^\\18$", "^[\\18]$", "^[\\1234]$", "^\\101$", "^\\d{x}$", "^\\d {x}$", "^\\x41{x}$",
       "^\\cA{x}$", "^a(?i){2}$", "^a(?#c){2}$", "^(?i)?a$", "^\\c $", "^\\c{$", "^\\c}$", "^[[=a=]]$", "^[[.a.]]$",
       "^[[:alpha]]$", "^[[:^digit:]]$", "^ba{0,0}$", "[ ^a]", "a* ?b", "a*(?#c)?b", "(?:a{2,1})?b", "a{2,1}?",
-      "a{2,1}{2}", "a\\N {U+41}", "\\N(?#c){SPACE}", "\\N(?#c){2}", "\\N {2}", "[[", "[a[", "a\\N", "[[:]]"};
+      "a{2,1}{2}", "a\\N {U+41}", "\\N(?#c){SPACE}", "\\N(?#c){2}", "\\N {2}", "[[", "[a[", "a\\N", "[[:]]", "^\\c~$",
+      "^a\f\x0b" "b$"};
   const std::vector<std::string> subjects = {
       "", "A", "a", "b", "B", "AB", "Ab", "5", "-", "\r\n", "\r", "\n", "\r\r", "\n\r", "\r\n\n", "x\r\ny", "xy",
       "x\ry", "\x0b", "\x0c", " ", "\t", "\x81\x40", kKanaA, "\x08", "\x01" "8", "\x01", "8", "\n" "3", "S", "S4", "4",

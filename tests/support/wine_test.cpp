@@ -22,11 +22,6 @@ std::string Folder(const std::string& path) {
     return slash == std::string::npos ? std::string() : path.substr(0, slash);
 }
 
-DWORD ProcessOf(HWND window) {
-    DWORD process = 0;
-    return GetWindowThreadProcessId(window, &process), process;
-}
-
 std::string Describe(HWND window) {
     char name[256] = "";
     GetClassNameA(window, name, sizeof name);
@@ -533,9 +528,7 @@ HWND WaitForProgressWindow(KorvalProcess& process) {
     HWND found = nullptr;
     WaitUntil(kWindowDeadline, [&] {
         for (HWND window = nullptr; (window = FindWindowExA(nullptr, window, "#32770", nullptr)) != nullptr;) {
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            if (owner == process.id() && IsWindowVisible(window) && GetDlgItem(window, kProgressBarId)) found = window;
+            if (ProcessOf(window) == process.id() && IsWindowVisible(window) && GetDlgItem(window, kProgressBarId)) found = window;
         }
         return found != nullptr || process.Wait(0).has_value();
     });

@@ -51,6 +51,8 @@ std::string Narrow(const std::wstring& wide);
 std::string Utf8(const std::string& ansi);
 inline std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 inline std::wstring Quoted(const std::wstring& text) { return L"\"" + text + L"\""; }
+// The process that owns a window; 0 once the window is gone.
+inline DWORD ProcessOf(HWND window) { DWORD process = 0; return GetWindowThreadProcessId(window, &process), process; }
 // Lines joined by CR LF, and a text split at CR LF.
 std::string Lines(const std::vector<std::string>& lines);
 template <typename Char>

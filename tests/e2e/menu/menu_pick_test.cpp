@@ -48,8 +48,7 @@ TEST(MenuPick, EachPickDeliversWhereItShould) {
         std::string seen;  // what went wrong while the menu was picked from
         auto pick = [&](HWND menu) {
             // Taken while the menu is up: once a key has closed it, the window may be gone.
-            DWORD id = 0;
-            GetWindowThreadProcessId(menu, &id);
+            const DWORD id = ProcessOf(menu);
             // Enter and Up start from the first item, which Korval highlights; the key is held while
             // the pointer is parked, away from Korval's windows.
             if ((c.keys.front() == VK_RETURN || c.keys.front() == VK_UP) && !WaitForFirstItemHighlighted(menu)) {
