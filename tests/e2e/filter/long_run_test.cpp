@@ -92,10 +92,6 @@ void ClickToFront(HWND window) {
     ParkPointer();
 }
 
-// Presses Esc for 50 ms, as a quick tap does: the length of the press is the input itself, not a
-// wait for a state.
-void TapEsc() { KeyDown(VK_ESCAPE), Sleep(50), KeyUp(VK_ESCAPE); }
-
 }  // namespace
 
 // Esc held during a long run ends it at once, with nothing delivered, started or shown: a run
@@ -103,9 +99,9 @@ void TapEsc() { KeyDown(VK_ESCAPE), Sleep(50), KeyUp(VK_ESCAPE); }
 // the start: that press does not count, and the run goes on counting, but once Esc has been let
 // go, the next press does. Esc is meant for Korval only while the window that was in front when
 // it started, or one of its own, is in front: a tap in another program's window lets the run go
-// on, a tap in the starting window stops it. A tap of 50 ms (its length is the input itself)
-// counts although the run spends nearly all its time reading and searching big files, one at a
-// time, each for longer than a tap.
+// on, a tap in the starting window stops it. A tap (down and up at once) counts although the run
+// spends nearly all its time reading and searching big files, one at a time, each for longer than
+// a tap.
 TEST(StopKey, EscEndsALongRunUnlessHeldSinceTheStartOrPressedInAnotherProgram) {
     // A content search of one folder of 400 files, given 800 times, opens and reads 320,000 files,
     // and so does one of a big file given 400 times: a run that goes on to its end takes many times
@@ -168,14 +164,14 @@ TEST(StopKey, EscEndsALongRunUnlessHeldSinceTheStartOrPressedInAnotherProgram) {
     window = WaitForProgressWindow(*process);
     ASSERT_TRUE(window != nullptr && WaitForRepaints(window, 1)) << "the run did not start\n" << ScreenReport();
     ClickToFront(other);
-    TapEsc();
+    TapKey(VK_ESCAPE);
     // Wine answers a key's state from what it read last for 50 ms after each reading, and no state
     // shows when that has passed: wait past it, and the next file shows that the run has read the
     // key since the tap.
     Sleep(2 * kWineKeyStateCacheMilliseconds);
     EXPECT_TRUE(WaitForRepaints(window, 2)) << "an Esc in another program's window stopped the run\n" << ScreenReport();
     ClickToFront(starting);
-    TapEsc();
+    TapKey(VK_ESCAPE);
     expectStopped("a tap in the starting window");
     DestroyWindow(other);
     DestroyWindow(starting);
